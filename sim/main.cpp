@@ -1,0 +1,172 @@
+// kqr4t-sim: a simulated KQ-R4T on a pseudo-terminal, for running the service
+// program without a radio on the bench.
+#include "sim/Fault.h"
+#include "sim/PtyLink.h"
+#include "sim/Radio.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: kqr4t-sim [options]
+
+Serves a simulated KQ-R4T radio on a pseudo-terminal. The first line on
+stdout is the device to open as the serial port. Runs until SIGINT/SIGTERM.
+
+  --link PATH         also make a symlink PATH to the device
+  --fault FAULT       inject a fault (repeatable), FAULT = KIND[@TRIGGER][,once]
+                        KIND: no-echo | no-answer | stall-after:N | wrong-model |
+                              wrong-sub-name | bad-checksum | noise |
+                              atis-never-confirmed | malformed-value |
+                              wrong-sub-command | bad-e5
+                        TRIGGER (default always): always | frame:N (N-th frame
+                              received, from 0) | sub:X (E8 sub-command X) |
+                              clone-frame:K (K-th E4 frame, from 0) | e5
+                        e.g. no-echo@frame:3  malformed-value@sub:0x94
+                             stall-after:40  bad-checksum@clone-frame:7,once
+  --japan             Japan version (region byte 4; ATIS modes 1, 2, 4 refused)
+  --japan-accepts-tones  with --japan, accept every ATIS mode
+  --model HEX         model name reported and expected (default 2320)
+  --sub-name HEX      sub name reported and expected (default 0001)
+  --no-pacing         no 9600-baud timing: echo and answers at once
+  --turnaround MS     pause between a request and its answer (default 2)
+  --temperature C     radio temperature (default 25)
+  --signal DBUV       test signal level in dBuV (default 10)
+  --supply V          supply voltage (default 7.4)
+  --seed N            seed of the noise fault's garbage (default 1)
+  --log FILE          frame log, one "RX|TX FE FE ... FD" line per frame
+                      (default stderr; "-" for none)
+  --help              this text
+)";
+
+struct Args {
+    sim::RadioOptions options;
+    std::vector<sim::Fault> faults;
+    std::string linkPath;
+    std::string logPath;
+};
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::fprintf(stderr, "kqr4t-sim: %s\n(see --help)\n", message.c_str());
+    std::exit(2);
+}
+
+double number(const std::string& option, const std::string& text) {
+    try {
+        size_t used = 0;
+        const double value = std::stod(text, &used);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    usageError(option + " needs a number, not '" + text + "'");
+}
+
+uint16_t hexWord(const std::string& option, const std::string& text) {
+    try {
+        size_t used = 0;
+        const unsigned long value = std::stoul(text, &used, 16);
+        if (used == text.size() && value <= 0xFFFF) return static_cast<uint16_t>(value);
+    } catch (const std::exception&) {
+    }
+    usageError(option + " needs up to four hex digits, not '" + text + "'");
+}
+
+Args parseArgs(int argc, char** argv) {
+    Args args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) usageError(opt + " needs a value");
+            return argv[++i];
+        };
+        if (opt == "--help") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (opt == "--link") {
+            args.linkPath = value();
+        } else if (opt == "--fault") {
+            std::string error;
+            const auto fault = sim::parseFault(value(), &error);
+            if (!fault) usageError(error);
+            args.faults.push_back(*fault);
+        } else if (opt == "--japan") {
+            args.options.japan = true;
+        } else if (opt == "--japan-accepts-tones") {
+            args.options.japanRefusesToneModes = false;
+        } else if (opt == "--model") {
+            args.options.model = hexWord(opt, value());
+        } else if (opt == "--sub-name") {
+            args.options.subName = hexWord(opt, value());
+        } else if (opt == "--no-pacing") {
+            args.options.pacing = false;
+        } else if (opt == "--turnaround") {
+            args.options.turnaroundMs = static_cast<int>(number(opt, value()));
+        } else if (opt == "--temperature") {
+            args.options.temperatureC = number(opt, value());
+        } else if (opt == "--signal") {
+            args.options.signalDbuV = number(opt, value());
+        } else if (opt == "--supply") {
+            args.options.supplyVolts = number(opt, value());
+        } else if (opt == "--seed") {
+            args.options.noiseSeed = static_cast<uint32_t>(number(opt, value()));
+        } else if (opt == "--log") {
+            args.logPath = value();
+        } else {
+            usageError("unknown option '" + opt + "'");
+        }
+    }
+    return args;
+}
+
+FILE* openLog(const std::string& path) {
+    if (path.empty()) return stderr;
+    if (path == "-") return nullptr;
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) usageError("cannot write log file '" + path + "'");
+    return file;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Args args = parseArgs(argc, argv);
+    FILE* log = openLog(args.logPath);
+
+    // Block the stop signals before the line thread exists so that only
+    // sigwait below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    sim::PtyLink link(args.options);
+    link.withRadio([&](sim::Radio& radio) {
+        for (const auto& fault : args.faults) radio.addFault(fault);
+        if (log) {
+            radio.setFrameHook([log](const sim::FrameLogEntry& entry) {
+                std::fprintf(log, "%s\n", sim::formatFrame(entry).c_str());
+                std::fflush(log);
+            });
+        }
+    });
+
+    std::string error;
+    if (!link.start(args.linkPath, &error)) {
+        std::fprintf(stderr, "kqr4t-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", link.slavePath().c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    link.stop();
+    if (log && log != stderr) std::fclose(log);
+    return 0;
+}

@@ -1,0 +1,198 @@
+// The model's answers to the console's events: special lines, special sends,
+// the automatic power-level selection and the start of the procedures.
+#include <cstdio>
+
+#include "model/clsIndOp_RigR4T.h"
+
+namespace pw {
+
+namespace {
+
+struct DialGroup {
+  const char* name;
+  int16_t dialValue;
+};
+constexpr DialGroup kGroups[] = {{"INT", 2}, {"USA", 4}, {"CAN", 1}, {"WX", 0x20}};
+
+const DialGroup* GroupOf(int16_t code) {
+  return (code >= 0 && code < 4) ? &kGroups[code] : nullptr;
+}
+
+// The last three characters of the value right-aligned in three blanks.
+std::string R3(int v) {
+  const std::string t = "   " + std::to_string(v);
+  return t.substr(t.size() - 3);
+}
+
+bool InRange(int16_t v, int lo, int hi) { return v >= lo && v <= hi; }
+
+}  // namespace
+
+std::string clsIndOp_RigR4T::FreqText(int32_t hz) const {
+  // At least three integer digits and three decimals: 156.050.
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%07.3f", static_cast<double>(hz) / 1000000.0);
+  return buf;
+}
+
+std::string clsIndOp_RigR4T::ChannelLine(const std::string& title, int16_t val) {
+  if (!InRange(val, 0, kChListSize - 1) || !InRange(curDialIndex, 0, kDialTableSize - 1)) return title + ": ";
+  const int16_t g = dialTable[static_cast<size_t>(curDialIndex)];
+  const int16_t c = chList[static_cast<size_t>(val)];
+  std::string name = eep_.RigR4TEep_GetChName(g, c);
+  name.erase(0, name.find_first_not_of(' ') == std::string::npos ? name.size() : name.find_first_not_of(' '));
+  const std::string tx = eep_.RigR4TEep_GetChTxInh(g, c) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, c));
+  return title + ": " + name + " (RX Freq = " + FreqText(eep_.RigR4TEep_GetChFreqRxReal(g, c)) +
+         ", TX Freq = " + tx + ")";
+}
+
+std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) {
+  const std::string t = objConsole.Title(Index);
+  switch (evNo) {
+    case 0: {
+      const bool known = InRange(val, 0, kDialTableSize - 1);
+      const DialGroup* g = known ? GroupOf(dialTable[static_cast<size_t>(val)]) : nullptr;
+      return t + ": " + (g ? g->name : "???");
+    }
+    case 1:
+      return ChannelLine(t, val);
+    case 2: {
+      static const char* kLevels[] = {"High", "Low", "E-Low"};
+      return t + ": " + (InRange(val, 0, 2) ? kLevels[val] : "");
+    }
+    case 3: {
+      std::string s = t + ": ";
+      const std::string level = "Level = " + R3(val) + objConsole.BarString(Index);
+      if (InRange(procStep, 2, 3)) return s + "1300Hz: " + level;
+      if (InRange(procStep, 4, 5)) return s + "2100Hz: " + level;
+      if (InRange(procStep, 6, 7)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
+      if (InRange(procStep, 8, 9)) return s + "Code";
+      if (procStep == 10) return s + "OFF...";
+      return s + "[Enter] to Start";
+    }
+    case 4: {
+      if (!InRange(procStep, 12, 15)) return t + ": [Enter] to Start";
+      const int16_t g = InRange(curDialIndex, 0, kDialTableSize - 1) ? dialTable[static_cast<size_t>(curDialIndex)] : 0;
+      const std::string tx =
+          eep_.RigR4TEep_GetChTxInh(g, curChNo) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo));
+      return t + ": TX Freq = " + tx + ", Setting = " + R3(val) + objConsole.BarString(Index);
+    }
+    case 5:
+      if (InRange(procStep, 16, 17)) return t + ": Input 1st signal and push [Enter]";
+      if (InRange(procStep, 18, 21)) return t + ": Input 2nd signal and push [Enter]";
+      return t + ": [Enter] to Start";
+    case 6:
+      if (InRange(procStep, 22, 26) && Index == idxSweepItem) return t + ": Sweeping";
+      return t + ": [Enter] to Sweep";
+    case 7: {
+      std::string s = objConsole.DefaultString(Index);
+      if (InRange(procStep, 22, 26)) {
+        const int k = Index - idxBpfT1;
+        if (InRange(static_cast<int16_t>(k), 0, 3) && bpfSelect[static_cast<size_t>(k)]) s += " Sweeping";
+        return s;
+      }
+      return s + " [Enter] to Sweep";
+    }
+    default:
+      return "???";
+  }
+}
+
+void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) {
+  switch (evNo) {
+    case 0: {
+      if (!InRange(val, 0, kDialTableSize - 1)) return;
+      curDialIndex = val;
+      const int16_t code = dialTable[static_cast<size_t>(curDialIndex)];
+      if (const DialGroup* g = GroupOf(code)) {
+        seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(g->dialValue));
+        waitE8 = 200;
+      }
+      int16_t count = 0;
+      for (int16_t ch = 0; ch <= 255; ++ch) {
+        if (eep_.RigR4TEep_GetChAppear(code, ch)) chList[static_cast<size_t>(count++)] = ch;
+      }
+      if (count == 0) {
+        chList[0] = 0;
+        count = 1;
+      }
+      objConsole.set_Max(idxChNo, static_cast<int16_t>(count - 1));
+      objConsole.set_Value(idxChNo, objConsole.Min(idxChNo));
+      objConsole.set_flgChanged(idxChNo, true);
+      return;
+    }
+    case 1: {
+      if (!InRange(val, 0, kChListSize - 1)) return;
+      const int16_t ch = chList[static_cast<size_t>(val)];
+      seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(ch));
+      waitE8 = 20;
+      curChNo = ch;
+      return;
+    }
+    case 2:
+      if (objConsole.flgChanged(idxRfPower)) {
+        // RF Power must reach the radio first; this level goes on a later pass.
+        objConsole.set_flgChanged(Index, true);
+        return;
+      }
+      seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(val & 255));
+      waitE8 = 20;
+      return;
+    default:
+      return;
+  }
+}
+
+void clsIndOp_RigR4T::ConsEv_Changed(clsConsole& objConsole, int16_t& /*Index*/, int16_t evNo, int16_t& /*val*/) {
+  if (!InRange(evNo, 0, 2)) return;
+  const int16_t level = evNo;
+  if (powerSelectTimer_.counter() != 0 && objConsole.Value(idxRfPower) == level) return;
+  objConsole.set_Value(idxRfPower, level);
+  powerSelectTimer_.set_counter(1000);
+}
+
+void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, int16_t evNo, int16_t& /*val*/) {
+  switch (evNo) {
+    case 0:
+      if (InRange(procStep, 1, 11)) {
+        flgAtisEnter = true;
+      } else {
+        ProcedureReset();
+        procStep = 1;
+        console_.set_Value(Index, 0);
+      }
+      return;
+    case 1:
+      if (InRange(procStep, 12, 15)) {
+        flgTxfEnter = true;
+      } else {
+        ProcedureReset();
+        procStep = 12;
+      }
+      return;
+    case 2:
+      if (InRange(procStep, 16, 21)) {
+        flgSqlEnter = true;
+      } else {
+        ProcedureReset();
+        procStep = 16;
+      }
+      return;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+      if (InRange(procStep, 22, 26)) return;
+      bpfSelect.fill(evNo == 7);
+      if (evNo != 7) bpfSelect[static_cast<size_t>(evNo - 3)] = true;
+      idxSweepItem = Index;
+      ProcedureReset();
+      procStep = 22;
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace pw

@@ -1,0 +1,38 @@
+// Conversions between hex text, byte strings and ASCII-hex numbers, shared by
+// every layer that builds or reads frames.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pw {
+
+using ByteStr = std::vector<uint8_t>;
+
+class IWindow;
+
+inline constexpr const char* kProgramTitle = "PW-R4T ADJ Rev.1.1";
+
+// Shows a modal warning box with one OK button and the program title.
+int MsgBoxApp(IWindow& window, const std::string& text);
+
+std::string StrExpandNewLine(std::string text);
+ByteStr StrToByteStr(const std::string& text);
+// Up to four hex digits as a 16-bit two's-complement value; more digits are
+// refused with 0 because no caller can mean them.
+int16_t ByteStrHexToInt(const ByteStr& bytes);
+ByteStr HexStrToByteStr(const std::string& hex);
+std::string ByteStrToHexStr(const ByteStr& bytes);
+std::string ByteToAsciiHexStr(int v);
+std::string ByteToHex2(int v);
+
+// Helpers the conversions are made of; also used where frames are judged.
+bool IsHexDigit(char c);
+int HexDigitValue(char c);  // -1 for a character that is not a hex digit
+std::string ByteStrToText(const ByteStr& bytes);
+// True when the text reads as a decimal number (with optional point and
+// exponent), the way the radio's binary-coded names always do.
+bool IsNumericText(const std::string& text);
+
+}  // namespace pw

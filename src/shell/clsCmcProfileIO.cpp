@@ -1,0 +1,548 @@
+#include "shell/clsCmcProfileIO.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace pw {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a new line of a file that has no line end yet ends with; the file
+// kind comes from a platform whose files end their lines this way.
+constexpr std::string_view kDefaultNewLine = "\r\n";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+// Names compare without regard to case, and only ASCII letters fold, so the
+// result never depends on the user's locale.
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool Contains(std::string_view text, std::string_view chars) {
+  return text.find_first_of(chars) != std::string_view::npos;
+}
+
+// ---------------------------------------------------------------------------
+// The file as lines. Each line keeps its own line end ("\r\n", "\n", "\r" or
+// none for a last line without one), so joining the lines gives back the
+// file byte for byte.
+
+struct Line {
+  std::string text;
+  std::string eol;
+};
+
+std::vector<Line> SplitLines(const std::string& content) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  const std::size_t n = content.size();
+  while (start < n) {
+    std::size_t pos = content.find_first_of("\r\n", start);
+    if (pos == std::string::npos) {
+      lines.push_back({content.substr(start), std::string()});
+      break;
+    }
+    std::size_t eolLen = (content[pos] == '\r' && pos + 1 < n && content[pos + 1] == '\n') ? 2 : 1;
+    lines.push_back({content.substr(start, pos - start), content.substr(pos, eolLen)});
+    start = pos + eolLen;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<Line>& lines) {
+  std::string out;
+  for (const Line& line : lines) {
+    out += line.text;
+    out += line.eol;
+  }
+  return out;
+}
+
+enum class LineKind { Other, Section, Key };
+
+struct ParsedLine {
+  LineKind kind = LineKind::Other;
+  std::string name;   // section or key name, trimmed
+  std::string value;  // key's value, trimmed
+};
+
+ParsedLine ParseLine(const std::string& text) {
+  ParsedLine parsed;
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  if (i == text.size()) return parsed;
+  if (text[i] == '[') {
+    // Anything that opens with a bracket starts a section, even without its
+    // closing bracket, so junk lines can never be read as keys of the
+    // section before them.
+    std::size_t close = text.find(']', i + 1);
+    if (close == std::string::npos) close = text.size();
+    parsed.kind = LineKind::Section;
+    parsed.name = Trim(std::string_view(text).substr(i + 1, close - i - 1));
+    return parsed;
+  }
+  if (text[i] == ';') return parsed;  // comment
+  std::size_t eq = text.find('=', i);
+  if (eq == std::string::npos) return parsed;
+  parsed.kind = LineKind::Key;
+  parsed.name = Trim(std::string_view(text).substr(i, eq - i));
+  parsed.value = Trim(std::string_view(text).substr(eq + 1));
+  return parsed;
+}
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+struct Location {
+  std::size_t section = kNone;      // header line of the first matching section
+  std::size_t key = kNone;          // first matching key line inside it
+  std::size_t lastKey = kNone;      // last key line of that section
+  std::string value;                // the matching key's value
+};
+
+Location Find(const std::vector<Line>& lines, const std::string& section, const std::string& key) {
+  Location loc;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    ParsedLine parsed = ParseLine(lines[i].text);
+    if (parsed.kind == LineKind::Section) {
+      if (loc.section != kNone) break;  // the section ended
+      if (EqualsNoCase(parsed.name, section)) loc.section = i;
+    } else if (parsed.kind == LineKind::Key && loc.section != kNone) {
+      loc.lastKey = i;
+      if (loc.key == kNone && EqualsNoCase(parsed.name, key)) {
+        loc.key = i;
+        loc.value = std::move(parsed.value);
+      }
+    }
+  }
+  return loc;
+}
+
+// ---------------------------------------------------------------------------
+// File access
+
+enum class FileState { Ok, Missing, Unusable };
+
+FileState ReadWholeFile(const fs::path& path, std::string& content) {
+  content.clear();
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (st.type() == fs::file_type::not_found) return FileState::Missing;
+  if (st.type() != fs::file_type::regular) return FileState::Unusable;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > clsCmcProfileIO::kMaxFileSize) return FileState::Unusable;
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileState::Unusable;
+  std::array<char, 65536> chunk{};
+  while (in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    content.append(chunk.data(), static_cast<std::size_t>(got));
+    if (content.size() > clsCmcProfileIO::kMaxFileSize) return FileState::Unusable;  // it grew
+  }
+  if (in.bad()) return FileState::Unusable;
+  return FileState::Ok;
+}
+
+// Writes `content` to a new file beside `target` and then renames it over
+// `target`. The temporary file is created exclusively so that no existing
+// file (or link planted under its name) is ever written through.
+bool ReplaceFile(const fs::path& target, const std::string& content, const fs::perms* keepPerms) {
+  const fs::path folder = target.parent_path();
+  const std::string base = target.filename().string();
+  fs::path temp;
+  std::FILE* file = nullptr;
+  for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
+    temp = folder / (base + ".~" + std::to_string(attempt) + ".tmp");
+    file = std::fopen(temp.string().c_str(), "wbx");
+    if (file == nullptr) {
+      std::error_code ec;
+      if (!fs::exists(fs::symlink_status(temp, ec))) return false;  // cannot create files here
+    }
+  }
+  if (file == nullptr) return false;
+
+  bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+  ok = (std::fflush(file) == 0) && ok;
+  ok = (std::ferror(file) == 0) && ok;
+  ok = (std::fclose(file) == 0) && ok;
+
+  std::error_code ec;
+  if (ok && keepPerms != nullptr) fs::permissions(temp, *keepPerms, ec);  // best effort
+  if (ok) {
+    fs::rename(temp, target, ec);
+    ok = !ec;
+  }
+  if (!ok) fs::remove(temp, ec);
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Numbers
+
+// Parses "[sign] digits [. digits]" and rounds halves to even. The rounding
+// works on the digits themselves so that large values never pass through a
+// floating-point type.
+bool ParseRoundedInteger(const std::string& text, int64_t minValue, int64_t maxValue, int64_t& out) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Beyond this the value is out of range for every type we convert to.
+  constexpr uint64_t kCap = uint64_t{1} << 40;
+  uint64_t magnitude = 0;
+  std::size_t digits = 0;
+  while (i < n && IsDigit(text[i])) {
+    magnitude = magnitude * 10 + static_cast<uint64_t>(text[i] - '0');
+    if (magnitude > kCap) magnitude = kCap + 1;
+    ++i;
+    ++digits;
+  }
+  bool roundUp = false;
+  if (i < n && text[i] == '.') {
+    ++i;
+    const std::size_t fracStart = i;
+    while (i < n && IsDigit(text[i])) ++i;
+    digits += i - fracStart;
+    if (i > fracStart) {
+      const char first = text[fracStart];
+      bool restNonZero = false;
+      for (std::size_t k = fracStart + 1; k < i; ++k) restNonZero = restNonZero || text[k] != '0';
+      roundUp = first > '5' || (first == '5' && (restNonZero || (magnitude % 2) == 1));
+    }
+  }
+  if (i != n || digits == 0) return false;
+  if (roundUp) ++magnitude;
+  if (magnitude > kCap) return false;
+  const int64_t value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  if (value < minValue || value > maxValue) return false;
+  out = value;
+  return true;
+}
+
+// "[sign] digits [. digits] [e|E [sign] digits]", at least one mantissa digit.
+bool IsFloatingText(const std::string& text) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  for (; i < n && IsDigit(text[i]); ++i) ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    for (; i < n && IsDigit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    for (; i < n && IsDigit(text[i]); ++i) ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  return i == n;
+}
+
+template <typename T>
+bool ParseFloating(const std::string& text, T& out) {
+  if (!IsFloatingText(text)) return false;
+  // The conversion of <charconv> ignores the locale (a user's decimal comma
+  // must not change what the file means) but takes no leading '+'.
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+  if (*first == '+') ++first;
+  T value{};
+  const auto result = std::from_chars(first, last, value);
+  if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) return false;
+  out = value;
+  return true;
+}
+
+template <typename T>
+std::string FloatingToText(T value) {
+  std::array<char, 64> buf{};
+  const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+  if (result.ec != std::errc()) return std::string();
+  return std::string(buf.data(), result.ptr);
+}
+
+template <typename T>
+bool LoadInteger(const std::string& text, T& variable) {
+  int64_t value = 0;
+  if (!ParseRoundedInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), value)) {
+    return false;
+  }
+  variable = static_cast<T>(value);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Dates
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month == 2 && IsLeapYear(year)) return 29;
+  return kDays[static_cast<std::size_t>(month - 1)];
+}
+
+std::string Padded(int value, std::size_t width) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
+// A field of the date text read digit by digit; a character that is not a
+// digit counts as a 0 digit.
+int DigitsAt(const std::string& text, std::size_t pos, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = pos; i < pos + count; ++i) {
+    value = value * 10 + (IsDigit(text[i]) ? text[i] - '0' : 0);
+  }
+  return value;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string ProfileDateToText(const ProfileDate& d) {
+  return Padded(d.year, 4) + "." + Padded(d.month, 2) + "." + Padded(d.day, 2) + "-" +
+         Padded(d.hour, 2) + ":" + Padded(d.minute, 2) + ":" + Padded(d.second, 2);
+}
+
+bool IsValidProfileDate(const ProfileDate& d) {
+  if (d.year < 0 || d.year > 9999 || d.month < 1 || d.month > 12) return false;
+  if (d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return false;
+  return d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 &&
+         d.second <= 59;
+}
+
+bool ProfileDateFromText(const std::string& text, ProfileDate& date) {
+  if (text.size() != 19) return false;
+  ProfileDate d;
+  d.year = DigitsAt(text, 0, 4);
+  d.month = DigitsAt(text, 5, 2);
+  d.day = DigitsAt(text, 8, 2);
+  d.hour = DigitsAt(text, 11, 2);
+  d.minute = DigitsAt(text, 14, 2);
+  d.second = DigitsAt(text, 17, 2);
+  if (!IsValidProfileDate(d)) return false;
+  date = d;
+  return true;
+}
+
+void clsCmcProfileIO::SetCurrentPath(const std::string& programFolder) {
+  Path = programFolder;
+  if (Path.empty()) return;
+  const char last = Path.back();
+  if (last != '/' && last != '\\') Path += static_cast<char>(fs::path::preferred_separator);
+}
+
+std::string clsCmcProfileIO::StripTerminator(const std::string& text) {
+  const std::size_t nul = text.find('\0');
+  return nul == std::string::npos ? text : text.substr(0, nul);
+}
+
+std::string clsCmcProfileIO::ReadText(const std::string& key, const std::string& defaultText) const {
+  std::string text = defaultText;
+  try {
+    const std::string section = Trim(Section);
+    const std::string keyName = Trim(key);
+    std::string content;
+    if (!section.empty() && !keyName.empty() &&
+        ReadWholeFile(fs::path(GetMyProfile()), content) == FileState::Ok) {
+      Location loc = Find(SplitLines(content), section, keyName);
+      if (loc.key != kNone) text = std::move(loc.value);
+    }
+  } catch (const std::exception&) {
+    // An unreadable file reads like a missing one.
+  }
+  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
+  return Trim(StripTerminator(text));
+}
+
+bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawText) {
+  const std::string section = Trim(Section);
+  const std::string keyName = Trim(key);
+  const std::string text = StripTerminator(rawText);
+  // Names and values that would read back as something else are refused,
+  // so a write can never change the structure of the file.
+  if (section.empty() || Contains(section, std::string_view("]\r\n\0", 4))) return false;
+  if (keyName.empty() || Contains(keyName, std::string_view("=\r\n\0", 4)) || keyName[0] == '[' ||
+      keyName[0] == ';') {
+    return false;
+  }
+  if (Contains(text, "\r\n")) return false;
+
+  try {
+    fs::path target(GetMyProfile());
+    std::error_code ec;
+    // Write through a link to the file it names instead of replacing the link.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+      fs::path resolved = fs::canonical(target, ec);
+      if (!ec) target = resolved;
+    }
+
+    std::string content;
+    const FileState state = ReadWholeFile(target, content);
+    if (state == FileState::Unusable) return false;
+    fs::perms perms = fs::perms::none;
+    if (state == FileState::Ok) {
+      perms = fs::status(target, ec).permissions();
+      if (ec) return false;
+      // A file the user made read-only stays as it is.
+      if ((perms & fs::perms::owner_write) == fs::perms::none) return false;
+    }
+
+    std::vector<Line> lines = SplitLines(content);
+    std::string newLine(kDefaultNewLine);
+    for (const Line& line : lines) {
+      if (!line.eol.empty()) {
+        newLine = line.eol;
+        break;
+      }
+    }
+    const std::string keyLine = keyName + "=" + text;
+
+    const Location loc = Find(lines, section, keyName);
+    if (loc.key != kNone) {
+      lines[loc.key].text = keyLine;
+    } else if (loc.section != kNone) {
+      const std::size_t after = loc.lastKey != kNone ? loc.lastKey : loc.section;
+      if (lines[after].eol.empty()) lines[after].eol = newLine;  // it was the unterminated last line
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, Line{keyLine, newLine});
+    } else {
+      if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = newLine;
+      lines.push_back(Line{"[" + section + "]", newLine});
+      lines.push_back(Line{keyLine, newLine});
+    }
+
+    return ReplaceFile(target, JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// saveData
+
+bool clsCmcProfileIO::saveData(const std::string& key, int16_t value) {
+  return WriteText(key, std::to_string(value));
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, int32_t value) {
+  return WriteText(key, std::to_string(value));
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, float value) {
+  if (!std::isfinite(value)) return false;
+  return WriteText(key, FloatingToText(value));
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, double value) {
+  if (!std::isfinite(value)) return false;
+  return WriteText(key, FloatingToText(value));
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, uint8_t value) {
+  return WriteText(key, std::to_string(static_cast<unsigned>(value)));
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, bool value) {
+  return WriteText(key, value ? "1" : "0");
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, const std::string& value) {
+  return WriteText(key, value);
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, const char* value) {
+  return WriteText(key, value != nullptr ? std::string(value) : std::string());
+}
+
+bool clsCmcProfileIO::saveData(const std::string& key, const ProfileDate& value) {
+  if (!IsValidProfileDate(value)) return false;
+  return WriteText(key, ProfileDateToText(value));
+}
+
+// ---------------------------------------------------------------------------
+// loadData
+
+bool clsCmcProfileIO::loadData(const std::string& key, int16_t& variable, int16_t defaultValue) const {
+  const std::string text = ReadText(key, std::to_string(defaultValue));
+  return !text.empty() && LoadInteger(text, variable);
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, int32_t& variable, int32_t defaultValue) const {
+  const std::string text = ReadText(key, std::to_string(defaultValue));
+  return !text.empty() && LoadInteger(text, variable);
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, uint8_t& variable, uint8_t defaultValue) const {
+  const std::string text = ReadText(key, std::to_string(static_cast<unsigned>(defaultValue)));
+  return !text.empty() && LoadInteger(text, variable);
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, float& variable, float defaultValue) const {
+  const std::string text = ReadText(key, FloatingToText(defaultValue));
+  return !text.empty() && ParseFloating(text, variable);
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, double& variable, double defaultValue) const {
+  const std::string text = ReadText(key, FloatingToText(defaultValue));
+  return !text.empty() && ParseFloating(text, variable);
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, bool& variable, bool defaultValue) const {
+  const std::string text = ReadText(key, defaultValue ? "1" : "0");
+  if (text.empty()) return false;
+  variable = text != "0";
+  return true;
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, std::string& variable,
+                               const std::string& defaultValue) const {
+  std::string text = ReadText(key, defaultValue);
+  if (text.empty()) return false;
+  variable = std::move(text);
+  return true;
+}
+
+bool clsCmcProfileIO::loadData(const std::string& key, ProfileDate& variable,
+                               const ProfileDate& defaultValue) const {
+  // An impossible default has no text; it must not read as some other date.
+  const std::string defaultText =
+      IsValidProfileDate(defaultValue) ? ProfileDateToText(defaultValue) : std::string();
+  const std::string text = ReadText(key, defaultText);
+  return !text.empty() && ProfileDateFromText(text, variable);
+}
+
+}  // namespace pw

@@ -1,0 +1,56 @@
+#include "shell/start.h"
+
+namespace pw {
+
+PwApp::PwApp(ISerialPort& port, IClock& clock, IWindow& window, const std::string& programFolder,
+             std::string constIniPath)
+    : gCom(port, clock, programFolder),
+      myObjNbx3Seq(gCom, gRadio, clock),
+      main(frmMain::Links{gCom, myObjNbx3Seq, gConsole, window}),
+      window_(window),
+      clock_(clock),
+      constIniPath_(std::move(constIniPath)) {
+  gCom.myMain = &main;
+}
+
+bool PwApp::Main() {
+  gRadio.radioNameM = "2320";
+  gRadio.radionameS = "0001";
+  gRadio.cloneWriteAdrList_Clear();
+  gRadio.cloneWriteAdrList_Add(0, 4095);
+  gCom.set_comPortNum(1);
+  gCom.nbx3D.Reset();
+  gCom.Reset();
+
+  // The window's first use creates the model, which builds the console.
+  gIndOp = std::make_unique<clsIndOp_RigR4T>(clsIndOp_RigR4T::Links{
+      myObjNbx3Seq, gCom.nbx3D, gRadio, gConsole, window_, clock_});
+  gIndOp->myOwner = &main;
+  myObjNbx3Seq.owner = gIndOp.get();
+  main.AttachModel(*gIndOp);
+  if (!gIndOp->RigR4TProp_ReadParametersFromExtFile(constIniPath_) || !main.Form_Load(false)) {
+    MsgBoxApp(window_, kConstIniMissing);
+    // The stored settings have not been read yet: saving now would replace
+    // the technician's port and release time with the start-up defaults.
+    gCom.set_comOpen(false);
+    gCom.Unload();
+    return false;
+  }
+  main.set_ComPortNo(1);
+  main.set_ComAutoRelease(0);
+  gCom.loadData(gCom.profMain);
+  settingsLoaded_ = true;
+  gCom.timSolidEnabled = true;
+  return true;
+}
+
+void PwApp::ReleaseComForm() {
+  if (settingsLoaded_) {
+    gCom.AllOver();
+  } else {
+    gCom.set_comOpen(false);
+  }
+  gCom.Unload();
+}
+
+}  // namespace pw

@@ -1,0 +1,54 @@
+// The program's long-lived objects and its start-up and shutdown paths. One
+// PwApp is the whole object graph; the desktop front end makes one per run
+// and tests make a fresh one per case, so no state is shared between them.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "clone/clsCmcNbx3Sequence.h"
+#include "clone/clsCmcRadio.h"
+#include "console/clsConsole.h"
+#include "model/clsIndOp_RigR4T.h"
+#include "serial/frmCom.h"
+#include "shell/frmMain.h"
+
+namespace pw {
+
+class PwApp {
+ public:
+  static constexpr const char* kConstIniMissing = "Cannot read 'Const.ini'.";
+  static constexpr const char* kAlreadyRunning =
+      "Cannot execute PW-R4T ADJ Rev.1.1 repeatedly.\r\nPW-R4T ADJ Rev.1.1 is already executing.";
+
+  // programFolder holds the settings file; constIniPath is where the
+  // procedures' constants are read from ("Const.ini" in the working folder).
+  PwApp(ISerialPort& port, IClock& clock, IWindow& window, const std::string& programFolder,
+        std::string constIniPath = "Const.ini");
+
+  // Start-up after the single-instance check. False when "Const.ini" could
+  // not be read: the message has been shown, the port closed, and the program
+  // must end without showing its window.
+  bool Main();
+  // Every way out passes here: port closed, settings saved, heartbeat off.
+  void ReleaseComForm();
+  // The heartbeat: the front end's 50 ms timer calls this while it is enabled.
+  void Tick() {
+    if (gCom.timSolidEnabled) gCom.timSolid_Timer();
+  }
+
+  frmCom gCom;
+  clsCmcRadio gRadio;
+  clsCmcNbx3Sequence myObjNbx3Seq;
+  clsConsole gConsole;
+  frmMain main;
+  std::unique_ptr<clsIndOp_RigR4T> gIndOp;
+
+ private:
+  IWindow& window_;
+  IClock& clock_;
+  std::string constIniPath_;
+  bool settingsLoaded_ = false;
+};
+
+}  // namespace pw

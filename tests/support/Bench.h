@@ -1,0 +1,85 @@
+// A whole program on virtual time against the simulated radio: the object
+// graph, a recording window, the in-memory cable and a heartbeat that fires
+// every 50 ms. Nothing sleeps; time moves only in Run().
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "shell/start.h"
+#include "support/RecordingWindow.h"
+#include "support/SimPort.h"
+#include "support/TempDir.h"
+
+namespace pw::test {
+
+// A "Const.ini" with the shipped production constants.
+std::string DefaultConstIni();
+
+class Bench {
+ public:
+  explicit Bench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
+      : radio(options), port(radio, clock) {
+    std::ofstream(dir.path() / "Const.ini") << constIni;
+    app = std::make_unique<PwApp>(port, clock, window, dir.path().string(), (dir.path() / "Const.ini").string());
+  }
+
+  bool Start() { return app->Main(); }
+
+  // Advances virtual time by ms, one millisecond at a time: received bytes
+  // raise the port's event, and the heartbeat runs every 50 ms.
+  void Run(int ms) {
+    for (int i = 0; i < ms; ++i) {
+      clock.Advance(1);
+      port.Pump();
+      if (++sinceTick_ >= 50) {
+        sinceTick_ = 0;
+        app->Tick();
+      }
+    }
+  }
+  // Runs until cond holds or limitMs has passed; true when it held.
+  bool RunUntil(const std::function<bool()>& cond, int limitMs) {
+    for (int i = 0; i < limitMs; ++i) {
+      if (cond()) return true;
+      Run(1);
+    }
+    return cond();
+  }
+
+  void Connect() { app->main.cmd00_Click(0); }
+  // Connect and wait for the first full cycle (console live, ATIS confirmed off).
+  bool ConnectAndSettle(int limitMs = 30000) {
+    Connect();
+    return RunUntil([&] { return Model().opState >= 3 && !Model().flgAtisWait && AllSent(); }, limitMs) &&
+           RunUntil([&] { return Model().opState == 27 || Model().opState == 26; }, 2000);
+  }
+  bool AllSent() {
+    for (int16_t i = 0; i < app->gConsole.ListCount(); ++i) {
+      if (app->gConsole.flgChanged(i)) return false;
+    }
+    return !app->myObjNbx3Seq.OpRunning();
+  }
+
+  clsIndOp_RigR4T& Model() { return *app->gIndOp; }
+  clsConsole& Console() { return app->gConsole; }
+  clsCmcEeprom& Image() { return app->gRadio.eepImage(); }
+  void Key(int code, bool shift = false) {
+    if (!app->main.Form_KeyDown(code, shift)) app->main.lboConsole_KeyDown(code, shift);
+  }
+  void Select(int line) { window.console.SetListIndex(line); }
+
+  TempDir dir;
+  VirtualClock clock{1000};
+  sim::Radio radio;
+  SimPort port;
+  RecordingWindow window;
+  std::unique_ptr<PwApp> app;
+
+ private:
+  int sinceTick_ = 0;
+};
+
+}  // namespace pw::test
