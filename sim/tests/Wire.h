@@ -19,7 +19,9 @@ struct Timed {
 };
 
 inline Bytes frameToRadio(const Bytes& payload) {
-    Bytes frame{0xFE, 0xFE, 0xEE, 0xEF};
+    Bytes frame;
+    frame.reserve(payload.size() + 5);  // (a plain insert trips a false array-bounds warning in g++ 12)
+    frame.assign({0xFE, 0xFE, 0xEE, 0xEF});
     frame.insert(frame.end(), payload.begin(), payload.end());
     frame.push_back(0xFD);
     return frame;
