@@ -1,0 +1,121 @@
+// How fast the receive path is, and how close a clone read and a whole
+// connect come to the time the wire itself needs at 9600 baud.
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+
+#include "clone/Nbx3Frame.h"
+#include "clone/clsCmcNbx3Drv.h"
+#include "support/Bench.h"
+
+namespace pw {
+namespace {
+
+class NullLink : public INbx3Link {
+ public:
+  bool comSendEnable() const override { return true; }
+  int OutBufferCount() const override { return 0; }
+  int OutBufferSize() const override { return 1024; }
+  void Output(const ByteStr& bytes) override { last = bytes; }
+  ByteStr last;
+};
+
+// Clone data frames through read() into the image, as a clone read delivers
+// them (one frame per chunk).
+void BM_ReceivePath(benchmark::State& state) {
+  VirtualClock clock;
+  NullLink link;
+  clsCmcEeprom image;
+  clsCmcNbx3Drv drv(clock);
+  drv.myObjCom = &link;
+  drv.myEep = &image;
+  std::vector<ByteStr> frames;
+  for (int adr = 0; adr < 4096; adr += 16) {
+    ByteStr f{0xFE, 0xFE, 0xEF, 0xEE};
+    for (uint8_t b : frame::CloneDataPayload(adr, ByteStr(16, static_cast<uint8_t>(adr)))) f.push_back(b);
+    f.push_back(0xFD);
+    frames.push_back(f);
+  }
+  size_t bytes = 0;
+  for (auto _ : state) {
+    drv.Reset();
+    drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
+    drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01});
+    drv.read(link.last);
+    for (const ByteStr& f : frames) {
+      drv.read(f);
+      bytes += f.size();
+    }
+    benchmark::DoNotOptimize(image.ReadByte(4095));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_ReceivePath);
+
+int64_t WireBytes(const sim::Radio& radio) {
+  int64_t n = 0;
+  for (const auto& e : radio.frameLog()) n += static_cast<int64_t>(e.bytes.size());
+  return n;
+}
+
+// Virtual time of a clone read against the wire-time bound.
+void BM_CloneReadVirtualTime(benchmark::State& state) {
+  double ratio = 0, virtualMs = 0, wireMs = 0;
+  for (auto _ : state) {
+    test::Bench b;
+    b.Start();
+    const int64_t start = b.port.Now();
+    b.app->myObjNbx3Seq.easyCloneRead();
+    b.RunUntil([&] { return !b.app->myObjNbx3Seq.OpRunning(); }, 60000);
+    virtualMs = static_cast<double>(b.port.Now() - start);
+    wireMs = WireBytes(b.radio) * 1000.0 / 960.0;
+    ratio = virtualMs / wireMs;
+  }
+  state.counters["virtual_ms"] = virtualMs;
+  state.counters["wire_ms"] = wireMs;
+  state.counters["program_share_pct"] = (ratio - 1.0) * 100.0;
+}
+BENCHMARK(BM_CloneReadVirtualTime)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Connect to the end of the first full cycle against the wire time plus the
+// waits the items ask for after their commands.
+void BM_ConnectFirstCycle(benchmark::State& state) {
+  double ratio = 0, virtualMs = 0, boundMs = 0;
+  for (auto _ : state) {
+    test::Bench b;
+    b.Start();
+    const int64_t start = b.port.Now();
+    b.ConnectAndSettle();
+    virtualMs = static_cast<double>(b.port.Now() - start);
+    double waits = 0;
+    for (const auto& e : b.radio.frameLog()) {
+      const bool fromProgram = e.direction == sim::FrameLogEntry::Direction::Rx;
+      if (fromProgram && e.bytes.size() == 12 && e.bytes[4] == 0xE8) {
+        const uint8_t sub = e.bytes[9];
+        const bool request = sub == 0x03 || sub >= 0x80;
+        if (!request) waits += sub == 0x00 ? 200 : 20;
+      }
+    }
+    boundMs = WireBytes(b.radio) * 1000.0 / 960.0 + waits;
+    ratio = virtualMs / boundMs;
+  }
+  state.counters["virtual_ms"] = virtualMs;
+  state.counters["bound_ms"] = boundMs;
+  state.counters["ratio"] = ratio;
+}
+BENCHMARK(BM_ConnectFirstCycle)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// CPU time of one heartbeat tick while the console is live and idle.
+void BM_IdleTick(benchmark::State& state) {
+  test::Bench b;
+  b.Start();
+  b.ConnectAndSettle();
+  for (auto _ : state) {
+    b.clock.Advance(50);
+    b.app->Tick();
+  }
+}
+BENCHMARK(BM_IdleTick);
+
+}  // namespace
+}  // namespace pw
