@@ -20,6 +20,8 @@ constexpr int16_t kNoisIndex = 8;
 
 int16_t ClampByte(int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, 0, 255)); }
 
+int16_t ClampInt16(int32_t v) { return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX)); }
+
 int32_t RoundHalfEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 }  // namespace
@@ -130,7 +132,9 @@ int16_t clsIndOp_RigR4T::RigOpFunc_TempIndex(int16_t adValue) const {
 
 int16_t clsIndOp_RigR4T::RigOpFunc_RefTableValue(int16_t i, int16_t base) const {
   if (i < 0 || i > 19) return base;
-  return static_cast<int16_t>(base + params_.refOffset[static_cast<size_t>(i)]);
+  // Saturates instead of wrapping: with extreme offsets a wrapped sum would
+  // turn an entry far below 0 into one above 255.
+  return ClampInt16(base + params_.refOffset[static_cast<size_t>(i)]);
 }
 
 bool clsIndOp_RigR4T::RigOpProc_Txf() {
@@ -140,9 +144,10 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
     case 12: {
       int sum = 0;
       for (int i = 0; i < 20; ++i) sum += image.ReadByte(kRefTableAdr + i);
+      // Saturated to 16 bits so that a large negative offset cannot wrap the
+      // start value round to the bottom of the line's range.
       const int16_t start =
-          sum == 0 ? params_.refDefault
-                   : static_cast<int16_t>(std::max(0, image.ReadByte(kRefTableAdr) - params_.refOffset[0]));
+          sum == 0 ? params_.refDefault : ClampInt16(std::max(0, image.ReadByte(kRefTableAdr) - params_.refOffset[0]));
       console_.set_Value(idxTxf, start);
       txf_.lastBand = -1;
       flgTxfEnter = false;
