@@ -231,8 +231,13 @@ void Radio::onIdentify(const Bytes& data, const FaultSite& site, int64_t atNs) {
 }
 
 Radio::Bytes Radio::cloneBlock(int adr) const {
-    Bytes block{static_cast<uint8_t>(adr >> 8), static_cast<uint8_t>(adr),
-                static_cast<uint8_t>(kCloneBlockSize)};
+    // Built by push_back after a reserve: g++ 12 misreads an insert into a
+    // brace-initialised vector as an out-of-bounds copy.
+    Bytes block;
+    block.reserve(3 + kCloneBlockSize + 1);
+    block.push_back(static_cast<uint8_t>(adr >> 8));
+    block.push_back(static_cast<uint8_t>(adr));
+    block.push_back(static_cast<uint8_t>(kCloneBlockSize));
     block.insert(block.end(), memory_.begin() + adr, memory_.begin() + adr + kCloneBlockSize);
     int sum = 0;
     for (uint8_t b : block) sum += b;

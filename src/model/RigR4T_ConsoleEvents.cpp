@@ -29,9 +29,14 @@ bool InRange(int16_t v, int lo, int hi) { return v >= lo && v <= hi; }
 }  // namespace
 
 std::string clsIndOp_RigR4T::FreqText(int32_t hz) const {
-  // At least three integer digits and three decimals: 156.050.
+  // At least three integer digits and three decimals: 156.050. Rounded on
+  // the whole hertz, halves away from zero: a free channel on the 12.5 kHz
+  // raster (156.0125 MHz) reads 156.013 whatever its binary approximation.
+  const int64_t magnitude = hz < 0 ? -static_cast<int64_t>(hz) : hz;
+  const int64_t khz = (magnitude + 500) / 1000;
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%07.3f", static_cast<double>(hz) / 1000000.0);
+  std::snprintf(buf, sizeof buf, "%s%03lld.%03lld", hz < 0 ? "-" : "", static_cast<long long>(khz / 1000),
+                static_cast<long long>(khz % 1000));
   return buf;
 }
 

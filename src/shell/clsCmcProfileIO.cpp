@@ -438,7 +438,10 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
     } else if (loc.section != kNone) {
       const std::size_t after = loc.lastKey != kNone ? loc.lastKey : loc.section;
       if (lines[after].eol.empty()) lines[after].eol = newLine;  // it was the unterminated last line
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, Line{keyLine, newLine});
+      // The new line ends as the line before it does. With the file's first
+      // line end instead, a lone CR here could meet an empty LF line that
+      // follows and the two would read as one CR LF: that line would vanish.
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after) + 1, Line{keyLine, lines[after].eol});
     } else {
       if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = newLine;
       lines.push_back(Line{"[" + section + "]", newLine});
