@@ -1,0 +1,63 @@
+// The cloning cable's serial port on QSerialPort.
+//
+// Received bytes are kept in a 4096-byte receive buffer of our own, as the
+// serial control the program was written for had one: more than that waiting
+// at once is an overflow. QSerialPort's own buffer is only the staging area
+// between the device and that buffer.
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <cstdint>
+
+#include "qt/PortMap.h"
+#include "serial/ISerialPort.h"
+
+namespace pw {
+
+class QtSerialPort : public QObject, public ISerialPort {
+  Q_OBJECT
+
+ public:
+  explicit QtSerialPort(const PortMap& map, QObject* parent = nullptr);
+  ~QtSerialPort() override;
+
+  bool Open(int portNum, const std::string& settings) override;
+  void Close() override;
+  bool IsOpen() const override;
+  int InBufferCount() const override;
+  ByteStr ReadAll() override;
+  bool Write(const ByteStr& bytes) override;
+  int OutBufferCount() const override;
+  bool DiscardOutput() override;
+
+  // The device the last Open used, for the technician and for tests.
+  QString deviceName() const { return port_.portName(); }
+
+  struct LineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+  };
+  // "9600,N,8,1": speed, parity (N, E, O, M, S), data bits (5 to 8), stop
+  // bits (1, 1.5, 2). False for anything else.
+  static bool ParseLineSettings(const std::string& text, LineSettings& out);
+
+ private:
+  void OnReadyRead();
+  void OnError(QSerialPort::SerialPortError error);
+  void HandleLostDevice(quint64 session);
+  // Moves waiting bytes into the receive buffer; true when they did not fit.
+  bool Fill();
+  void SafeNotify(int eventCode);
+
+  const PortMap& map_;
+  QSerialPort port_;
+  ByteStr inBuffer_;
+  // Counts opens and closes, so that a deferred error handler can tell
+  // whether the port it was raised for is still the one that is open.
+  quint64 session_ = 0;
+};
+
+}  // namespace pw

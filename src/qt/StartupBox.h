@@ -1,0 +1,19 @@
+// The start-up refusals (a second instance, an unreadable "Const.ini"). They
+// come before the window and the heartbeat exist and end the program, so
+// this is the one place where a box may wait for OK.
+#pragma once
+
+#include <string>
+
+namespace pw {
+
+// True when boxes at start-up close by themselves (PW_AUTO_CLOSE_BOXES=1),
+// for unattended runs and tests. The text still goes to stderr.
+bool AutoCloseStartupBoxes();
+
+// Shows text in a modal warning box titled with the program's title and
+// waits for OK (or closes it at once with autoClose); echoes it to stderr
+// for unattended runs.
+void ShowStartupRefusal(const std::string& text, bool autoClose = AutoCloseStartupBoxes());
+
+}  // namespace pw

@@ -1,0 +1,54 @@
+// A scripted walk through the program for machines without a technician:
+// Connect, wait for the console, step MOD once, reload the monitor readings,
+// show the parameter dump; a picture of the window at each page, and the
+// console and monitor lines on stdout. It runs on a timer like everything
+// else, and gives up (code 1) rather than hang.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "shell/start.h"
+
+namespace pw {
+
+class MainWindow;
+
+class Tour : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPollMs = 100;
+  static constexpr int kConsoleLimitMs = 60000;
+  static constexpr int kTotalLimitMs = 180000;
+
+  // finish gets the exit code: 0 when every page was reached.
+  Tour(PwApp& app, MainWindow& window, QString folder, std::function<void(int)> finish, QObject* parent = nullptr);
+  void Start();
+
+ private:
+  enum class Step { Connect, WaitConsole, WaitSettled, WaitDump, Done };
+
+  void Poll();
+  bool Grab(const QString& name);
+  bool Settled() const;
+  void StepMod();
+  void PressKey(QWidget* target, int key);
+  void PrintLists() const;
+  void Finish(int code, const QString& why = {});
+
+  PwApp& app_;
+  MainWindow& window_;
+  QString folder_;
+  std::function<void(int)> finish_;
+  QTimer timer_;
+  QElapsedTimer total_;
+  QElapsedTimer stepClock_;
+  Step step_ = Step::Connect;
+  bool connectGrabbed_ = false;
+};
+
+}  // namespace pw

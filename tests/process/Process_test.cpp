@@ -1,0 +1,156 @@
+// The built program as a process, in a folder of its own, on Qt's offscreen
+// platform. Each test ends only the processes it started.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace pw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A program folder: the settings file and, unless told otherwise, the
+// procedures' constants, plus a temporary folder of its own so that the
+// single-instance lock of one test never meets another test's program.
+class Workplace {
+ public:
+  explicit Workplace(bool withConstIni = true, bool withSettings = true) {
+    if (withConstIni) fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", dir.path() / "Const.ini");
+    fs::create_directories(tmp());
+    if (withSettings) std::ofstream(settings()) << "[OPTION]\r\nComPort=3\r\nComAutoRelease=2\r\n";
+  }
+  fs::path settings() const { return dir.path() / "PWR4TADJ.rs"; }
+  fs::path tmp() const { return dir.path() / "tmp"; }
+  QString path(const char* name = "") const { return QString::fromStdString((dir.path() / name).string()); }
+
+  // Starts the program here; the caller owns the process and ends it.
+  void Start(QProcess& p, QStringList args) const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp().string()));
+    env.insert(QStringLiteral("PW_AUTO_CLOSE_BOXES"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(path());
+    args << QStringLiteral("--settings-dir") << path();
+    p.start(QStringLiteral(PW_APP_PATH), args);
+  }
+
+  TempDir dir;
+};
+
+bool WaitFor(const std::function<bool()>& cond, int limitMs) {
+  QDeadlineTimer deadline(limitMs);
+  while (!cond()) {
+    if (deadline.hasExpired()) return false;
+    QThread::msleep(50);
+  }
+  return true;
+}
+
+void End(QProcess& p) {
+  if (p.state() == QProcess::NotRunning) return;
+  p.terminate();
+  if (!p.waitForFinished(5000)) {
+    p.kill();
+    p.waitForFinished(5000);
+  }
+}
+
+TEST(Process, WithoutConstIniRefusesToStartAndLeavesTheSettingsAlone) {
+  Workplace w(/*withConstIni=*/false);
+  const std::string before = ReadFile(w.settings());
+  const auto stamp = fs::last_write_time(w.settings());
+
+  QProcess p;
+  w.Start(p, {});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 1);
+  const QByteArray err = p.readAllStandardError();
+  EXPECT_TRUE(err.contains("Cannot read 'Const.ini'.")) << err.toStdString();
+  EXPECT_EQ(ReadFile(w.settings()), before);
+  EXPECT_EQ(fs::last_write_time(w.settings()), stamp);
+}
+
+TEST(Process, SecondInstanceIsRefusedWhileTheFirstRuns) {
+  Workplace w;
+  QProcess first;
+  w.Start(first, {QStringLiteral("--simulate")});
+  ASSERT_TRUE(first.waitForStarted(10000));
+  // The first copy holds its lock once it is past its own instance check.
+  ASSERT_TRUE(WaitFor([&] { return !QDir(QString::fromStdString(w.tmp().string()))
+                                        .entryList({QStringLiteral("pwr4tadj-*.lock")}, QDir::Files)
+                                        .isEmpty(); },
+                      20000));
+  const std::string before = ReadFile(w.settings());
+
+  QProcess second;
+  w.Start(second, {QStringLiteral("--simulate")});
+  ASSERT_TRUE(second.waitForFinished(30000));
+  EXPECT_EQ(second.exitCode(), 1);
+  const QByteArray err = second.readAllStandardError();
+  EXPECT_TRUE(err.contains("Cannot execute PW-R4T ADJ Rev.1.1 repeatedly.")) << err.toStdString();
+  EXPECT_TRUE(err.contains("PW-R4T ADJ Rev.1.1 is already executing.")) << err.toStdString();
+
+  QThread::msleep(500);
+  EXPECT_EQ(first.state(), QProcess::Running) << "the first copy is not disturbed";
+  EXPECT_EQ(ReadFile(w.settings()), before);
+  End(first);
+}
+
+TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
+  Workplace w(/*withConstIni=*/true, /*withSettings=*/false);  // COM 1 until told otherwise
+  const QString link = w.path("radio");
+  QProcess radio;
+  const QString frames = w.path("frames.log");
+  radio.start(QStringLiteral(PW_SIM_PATH), {QStringLiteral("--link"), link, QStringLiteral("--log"), frames});
+  ASSERT_TRUE(radio.waitForStarted(10000));
+  ASSERT_TRUE(WaitFor([&] { return QFileInfo(link).exists(); }, 10000));
+
+  QProcess app;
+  const QString shots = w.path("shots");
+  w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), shots});
+  ASSERT_TRUE(app.waitForStarted(10000));
+  const bool finished = app.waitForFinished(200000);
+  const QByteArray out = app.readAllStandardOutput();
+  const QByteArray err = app.readAllStandardError();
+  if (!finished) End(app);
+  End(radio);
+  ASSERT_TRUE(finished) << err.toStdString();
+  EXPECT_EQ(app.exitCode(), 0) << err.toStdString();
+
+  for (const char* name : {"1-connect.png", "2-console.png", "3-dump.png"}) {
+    const QFileInfo png(QDir(shots).filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(png.exists() && png.size() > 1000) << name;
+  }
+  EXPECT_TRUE(out.contains("       MOD")) << out.toStdString();
+  EXPECT_TRUE(out.contains("[A/D]")) << out.toStdString();
+  EXPECT_TRUE(out.contains("[SQL Calced]")) << out.toStdString();
+  // The tour stepped MOD from the radio's 128 to 129: one E8 with "81" in
+  // ASCII hex reached the radio.
+  const std::string log = ReadFile(frames.toStdString());
+  EXPECT_NE(log.find("RX FE FE EE EF E8 23 20 00 01 08 38 31 FD"), std::string::npos) << log.substr(0, 2000);
+  // The run ended through File > Exit, which saves the settings.
+  EXPECT_EQ(ReadFile(w.settings()), "[OPTION]\r\nComPort=1\r\nComAutoRelease=0\r\n");
+}
+
+}  // namespace
+}  // namespace pw::test
