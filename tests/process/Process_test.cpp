@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSerialPort>
 #include <QThread>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "support/SimProcess.h"
 #include "support/TempDir.h"
 
 namespace pw::test {
@@ -55,24 +57,6 @@ class Workplace {
 
   TempDir dir;
 };
-
-bool WaitFor(const std::function<bool()>& cond, int limitMs) {
-  QDeadlineTimer deadline(limitMs);
-  while (!cond()) {
-    if (deadline.hasExpired()) return false;
-    QThread::msleep(50);
-  }
-  return true;
-}
-
-void End(QProcess& p) {
-  if (p.state() == QProcess::NotRunning) return;
-  p.terminate();
-  if (!p.waitForFinished(5000)) {
-    p.kill();
-    p.waitForFinished(5000);
-  }
-}
 
 TEST(Process, WithoutConstIniRefusesToStartAndLeavesTheSettingsAlone) {
   Workplace w(/*withConstIni=*/false);
@@ -119,11 +103,9 @@ TEST(Process, SecondInstanceIsRefusedWhileTheFirstRuns) {
 TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
   Workplace w(/*withConstIni=*/true, /*withSettings=*/false);  // COM 1 until told otherwise
   const QString link = w.path("radio");
-  QProcess radio;
   const QString frames = w.path("frames.log");
-  radio.start(QStringLiteral(PW_SIM_PATH), {QStringLiteral("--link"), link, QStringLiteral("--log"), frames});
-  ASSERT_TRUE(radio.waitForStarted(10000));
-  ASSERT_TRUE(WaitFor([&] { return QFileInfo(link).exists(); }, 10000));
+  QProcess radio;
+  ASSERT_TRUE(StartSim(radio, link, {QStringLiteral("--log"), frames}));
 
   QProcess app;
   const QString shots = w.path("shots");
@@ -150,6 +132,27 @@ TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
   EXPECT_NE(log.find("RX FE FE EE EF E8 23 20 00 01 08 38 31 FD"), std::string::npos) << log.substr(0, 2000);
   // The run ended through File > Exit, which saves the settings.
   EXPECT_EQ(ReadFile(w.settings()), "[OPTION]\r\nComPort=1\r\nComAutoRelease=0\r\n");
+}
+
+TEST(Process, PortHeldByAnotherProgramIsReportedAndLeftAlone) {
+  Workplace w(/*withConstIni=*/true, /*withSettings=*/false);
+  const QString link = w.path("radio");
+  QProcess radio;
+  ASSERT_TRUE(StartSim(radio, link, {QStringLiteral("--log"), QStringLiteral("-")}));
+  // Another program has the port: a serial terminal left open, say.
+  QSerialPort holder(link);
+  ASSERT_TRUE(holder.open(QIODevice::ReadWrite)) << holder.errorString().toStdString();
+
+  QProcess app;
+  w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), w.path("shots")});
+  const bool finished = app.waitForFinished(60000);
+  const QByteArray err = app.readAllStandardError();
+  if (!finished) End(app);
+  End(radio);
+  ASSERT_TRUE(finished) << err.toStdString();
+  EXPECT_EQ(app.exitCode(), 1);
+  EXPECT_TRUE(err.contains("tour: the program reported: Cannot access COM 1.")) << err.toStdString();
+  EXPECT_TRUE(holder.isOpen()) << "the other program keeps its port";
 }
 
 }  // namespace
