@@ -65,15 +65,9 @@ class GuiBench {
   }
   bool ConnectAndSettle() {
     window.button(0)->click();
-    return RunUntil([&] { return Model().opState >= 3 && !Model().flgAtisWait && AllSent(); }, 30000) &&
-           RunUntil([&] { return Model().opState == 27 || Model().opState == 26; }, 2000);
+    return RunUntil([&] { return FirstCycleDone(*app); }, 30000) && RunUntil([&] { return Cycling(*app); }, 2000);
   }
-  bool AllSent() {
-    for (int16_t i = 0; i < Console().ListCount(); ++i) {
-      if (Console().flgChanged(i)) return false;
-    }
-    return !app->myObjNbx3Seq.OpRunning();
-  }
+  bool AllSent() { return test::AllSent(*app); }
   int16_t Line(const std::string& title) {
     for (int16_t i = 0; i < Console().ListCount(); ++i) {
       if (Console().Title(i) == title) return i;

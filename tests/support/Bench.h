@@ -18,6 +18,20 @@ namespace pw::test {
 // A "Const.ini" with the shipped production constants.
 std::string DefaultConstIni();
 
+// Nothing waits to go to the radio: no changed item, no operation running.
+inline bool AllSent(PwApp& app) {
+  for (int16_t i = 0; i < app.gConsole.ListCount(); ++i) {
+    if (app.gConsole.flgChanged(i)) return false;
+  }
+  return !app.myObjNbx3Seq.OpRunning();
+}
+// After Connect: the console is live, ATIS is confirmed off, every item sent.
+inline bool FirstCycleDone(PwApp& app) {
+  return app.gIndOp->opState >= 3 && !app.gIndOp->flgAtisWait && AllSent(app);
+}
+// The operation task is in its monitor cycle.
+inline bool Cycling(PwApp& app) { return app.gIndOp->opState == 27 || app.gIndOp->opState == 26; }
+
 class Bench {
  public:
   explicit Bench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
@@ -53,15 +67,9 @@ class Bench {
   // Connect and wait for the first full cycle (console live, ATIS confirmed off).
   bool ConnectAndSettle(int limitMs = 30000) {
     Connect();
-    return RunUntil([&] { return Model().opState >= 3 && !Model().flgAtisWait && AllSent(); }, limitMs) &&
-           RunUntil([&] { return Model().opState == 27 || Model().opState == 26; }, 2000);
+    return RunUntil([&] { return FirstCycleDone(*app); }, limitMs) && RunUntil([&] { return Cycling(*app); }, 2000);
   }
-  bool AllSent() {
-    for (int16_t i = 0; i < app->gConsole.ListCount(); ++i) {
-      if (app->gConsole.flgChanged(i)) return false;
-    }
-    return !app->myObjNbx3Seq.OpRunning();
-  }
+  bool AllSent() { return test::AllSent(*app); }
 
   clsIndOp_RigR4T& Model() { return *app->gIndOp; }
   clsConsole& Console() { return app->gConsole; }
