@@ -24,13 +24,15 @@ constexpr std::string_view kDefaultNewLine = "\r\n";
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string Trim(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  return text.substr(begin, end - begin);
 }
+
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 // Names compare without regard to case, and only ASCII letters fold, so the
 // result never depends on the user's locale.
@@ -58,21 +60,43 @@ struct Line {
   std::string eol;
 };
 
-std::vector<Line> SplitLines(const std::string& content) {
-  std::vector<Line> lines;
+// Calls visit(text, eol) for each line of content, in order.
+template <class Visit>
+void ForEachLine(std::string_view content, Visit visit) {
   std::size_t start = 0;
   const std::size_t n = content.size();
   while (start < n) {
-    std::size_t pos = content.find_first_of("\r\n", start);
-    if (pos == std::string::npos) {
-      lines.push_back({content.substr(start), std::string()});
+    const std::size_t pos = content.find_first_of("\r\n", start);
+    if (pos == std::string_view::npos) {
+      visit(content.substr(start), std::string_view());
       break;
     }
-    std::size_t eolLen = (content[pos] == '\r' && pos + 1 < n && content[pos + 1] == '\n') ? 2 : 1;
-    lines.push_back({content.substr(start, pos - start), content.substr(pos, eolLen)});
+    const std::size_t eolLen = (content[pos] == '\r' && pos + 1 < n && content[pos + 1] == '\n') ? 2 : 1;
+    visit(content.substr(start, pos - start), content.substr(pos, eolLen));
     start = pos + eolLen;
   }
+}
+
+std::vector<Line> SplitLines(std::string_view content) {
+  std::vector<Line> lines;
+  ForEachLine(content, [&](std::string_view text, std::string_view eol) {
+    lines.push_back({std::string(text), std::string(eol)});
+  });
   return lines;
+}
+
+// The lines' texts only, as views into content: a read needs no copies.
+std::vector<std::string_view> LineTexts(std::string_view content) {
+  std::vector<std::string_view> texts;
+  ForEachLine(content, [&](std::string_view text, std::string_view) { texts.push_back(text); });
+  return texts;
+}
+
+std::vector<std::string_view> LineTexts(const std::vector<Line>& lines) {
+  std::vector<std::string_view> texts;
+  texts.reserve(lines.size());
+  for (const Line& line : lines) texts.push_back(line.text);
+  return texts;
 }
 
 std::string JoinLines(const std::vector<Line>& lines) {
@@ -86,13 +110,14 @@ std::string JoinLines(const std::vector<Line>& lines) {
 
 enum class LineKind { Other, Section, Key };
 
+// Views into the line's text.
 struct ParsedLine {
   LineKind kind = LineKind::Other;
-  std::string name;   // section or key name, trimmed
-  std::string value;  // key's value, trimmed
+  std::string_view name;   // section or key name, trimmed
+  std::string_view value;  // key's value, trimmed
 };
 
-ParsedLine ParseLine(const std::string& text) {
+ParsedLine ParseLine(std::string_view text) {
   ParsedLine parsed;
   std::size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
@@ -102,17 +127,17 @@ ParsedLine ParseLine(const std::string& text) {
     // closing bracket, so junk lines can never be read as keys of the
     // section before them.
     std::size_t close = text.find(']', i + 1);
-    if (close == std::string::npos) close = text.size();
+    if (close == std::string_view::npos) close = text.size();
     parsed.kind = LineKind::Section;
-    parsed.name = Trim(std::string_view(text).substr(i + 1, close - i - 1));
+    parsed.name = TrimView(text.substr(i + 1, close - i - 1));
     return parsed;
   }
   if (text[i] == ';') return parsed;  // comment
-  std::size_t eq = text.find('=', i);
-  if (eq == std::string::npos) return parsed;
+  const std::size_t eq = text.find('=', i);
+  if (eq == std::string_view::npos) return parsed;
   parsed.kind = LineKind::Key;
-  parsed.name = Trim(std::string_view(text).substr(i, eq - i));
-  parsed.value = Trim(std::string_view(text).substr(eq + 1));
+  parsed.name = TrimView(text.substr(i, eq - i));
+  parsed.value = TrimView(text.substr(eq + 1));
   return parsed;
 }
 
@@ -125,10 +150,10 @@ struct Location {
   std::string value;                // the matching key's value
 };
 
-Location Find(const std::vector<Line>& lines, const std::string& section, const std::string& key) {
+Location Find(const std::vector<std::string_view>& lines, const std::string& section, const std::string& key) {
   Location loc;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    ParsedLine parsed = ParseLine(lines[i].text);
+    const ParsedLine parsed = ParseLine(lines[i]);
     if (parsed.kind == LineKind::Section) {
       if (loc.section != kNone) break;  // the section ended
       if (EqualsNoCase(parsed.name, section)) loc.section = i;
@@ -136,7 +161,7 @@ Location Find(const std::vector<Line>& lines, const std::string& section, const 
       loc.lastKey = i;
       if (loc.key == kNone && EqualsNoCase(parsed.name, key)) {
         loc.key = i;
-        loc.value = std::move(parsed.value);
+        loc.value = std::string(parsed.value);
       }
     }
   }
@@ -159,7 +184,7 @@ FileState ReadWholeFile(const fs::path& path, std::string& content) {
 
   std::ifstream in(path, std::ios::binary);
   if (!in) return FileState::Unusable;
-  std::array<char, 65536> chunk{};
+  std::array<char, 65536> chunk;  // only the bytes read are used: no need to clear it
   while (in) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     const std::streamsize got = in.gcount();
@@ -379,7 +404,7 @@ std::string clsCmcProfileIO::ReadText(const std::string& key, const std::string&
     std::string content;
     if (!section.empty() && !keyName.empty() &&
         ReadWholeFile(fs::path(GetMyProfile()), content) == FileState::Ok) {
-      Location loc = Find(SplitLines(content), section, keyName);
+      Location loc = Find(LineTexts(content), section, keyName);
       if (loc.key != kNone) text = std::move(loc.value);
     }
   } catch (const std::exception&) {
@@ -432,7 +457,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
     }
     const std::string keyLine = keyName + "=" + text;
 
-    const Location loc = Find(lines, section, keyName);
+    const Location loc = Find(LineTexts(lines), section, keyName);
     if (loc.key != kNone) {
       lines[loc.key].text = keyLine;
     } else if (loc.section != kNone) {
