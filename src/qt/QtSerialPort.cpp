@@ -6,7 +6,35 @@
 
 #include "qt/Guard.h"
 
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace pw {
+
+namespace {
+
+#ifdef Q_OS_LINUX
+// Asks the driver to mark bytes received with a framing or parity error and
+// breaks (FF 00 X), doubling real FF bytes, instead of passing them on as
+// data. Nothing is ignored or stripped, and a break raises no signal.
+bool EnableLineMarks(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return false;
+  tio.c_iflag |= PARMRK | INPCK;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNPAR | IGNBRK | BRKINT | ISTRIP);
+  return ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+#endif
+
+}  // namespace
 
 QtSerialPort::QtSerialPort(const PortMap& map, QObject* parent) : QObject(parent), map_(map) {
   connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::OnReadyRead);
@@ -71,6 +99,11 @@ bool QtSerialPort::Open(int portNum, const std::string& settings) {
   port_.setRequestToSend(true);
   port_.clearError();
   inBuffer_.clear();
+  decoded_.clear();
+#ifdef Q_OS_LINUX
+  marking_ = EnableLineMarks(static_cast<int>(port_.handle()));
+#endif
+  marks_.Reset(DriverErrorCounts());
   ++session_;
   return true;
 }
@@ -79,6 +112,8 @@ void QtSerialPort::Close() {
   if (port_.isOpen()) port_.close();
   port_.clearError();
   inBuffer_.clear();
+  decoded_.clear();
+  marking_ = false;
   ++session_;
 }
 
@@ -92,11 +127,30 @@ int QtSerialPort::InBufferCount() const {
 
 bool QtSerialPort::Fill() {
   if (!port_.isOpen()) return false;
-  const qint64 room = kInBufferSize - static_cast<qint64>(inBuffer_.size());
+  qint64 held = static_cast<qint64>(inBuffer_.size());
+  for (const auto& piece : decoded_) held += static_cast<qint64>(piece.bytes.size());
+  const qint64 room = std::max<qint64>(0, kInBufferSize - held);
   const qint64 waiting = port_.bytesAvailable();
   const QByteArray bytes = port_.read(std::min(room, waiting));
-  inBuffer_.insert(inBuffer_.end(), bytes.begin(), bytes.end());
+  if (marking_) {
+    for (auto& piece : marks_.Decode(ByteStr(bytes.begin(), bytes.end()), DriverErrorCounts())) {
+      decoded_.push_back(std::move(piece));
+    }
+    Deliver();
+  } else {
+    inBuffer_.insert(inBuffer_.end(), bytes.begin(), bytes.end());
+  }
   return waiting > room;
+}
+
+void QtSerialPort::Deliver() {
+  while (!decoded_.empty()) {
+    LineMarkDecoder::Piece& front = decoded_.front();
+    inBuffer_.insert(inBuffer_.end(), front.bytes.begin(), front.bytes.end());
+    front.bytes.clear();
+    if (front.event != 0) return;  // the error waits until these bytes are read
+    decoded_.pop_front();
+  }
 }
 
 ByteStr QtSerialPort::ReadAll() {
@@ -104,6 +158,9 @@ ByteStr QtSerialPort::ReadAll() {
   Fill();
   ByteStr out;
   out.swap(inBuffer_);
+  // This runs inside a tick: a line error behind these bytes is raised from
+  // the event loop, after the tick has handed them on.
+  if (!decoded_.empty()) RaiseLaterInOrder();
   return out;
 }
 
@@ -111,17 +168,73 @@ bool QtSerialPort::Write(const ByteStr& bytes) {
   if (!port_.isOpen()) return false;
   if (bytes.empty()) return true;
   const qint64 size = static_cast<qint64>(bytes.size());
-  return port_.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
+  if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) return false;
+  // QSerialPort would write its buffer on a later turn of the event loop;
+  // a tick that comes first must find the frame already with the device.
+  // flush() hands over what the device takes now and never blocks.
+  port_.flush();
+  return true;
+}
+
+int QtSerialPort::DriverOutQueue() const {
+#if defined(Q_OS_UNIX)
+  int queued = 0;
+  if (::ioctl(static_cast<int>(port_.handle()), TIOCOUTQ, &queued) == 0 && queued > 0) return queued;
+#elif defined(Q_OS_WIN)
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (::ClearCommError(port_.handle(), &errors, &status)) return static_cast<int>(status.cbOutQue);
+#endif
+  return 0;
+}
+
+std::optional<LineErrorCounts> QtSerialPort::DriverErrorCounts() const {
+#ifdef Q_OS_LINUX
+  // Not every driver keeps counters (a pseudo-terminal does not).
+  serial_icounter_struct counts{};
+  if (port_.isOpen() && ::ioctl(static_cast<int>(port_.handle()), TIOCGICOUNT, &counts) == 0) {
+    return LineErrorCounts{static_cast<uint64_t>(counts.frame), static_cast<uint64_t>(counts.parity),
+                           static_cast<uint64_t>(counts.brk),
+                           static_cast<uint64_t>(counts.overrun) + static_cast<uint64_t>(counts.buf_overrun)};
+  }
+#endif
+  return std::nullopt;
 }
 
 int QtSerialPort::OutBufferCount() const {
   if (!port_.isOpen()) return 0;
-  return static_cast<int>(std::min<qint64>(port_.bytesToWrite(), INT_MAX));
+  return static_cast<int>(std::min<qint64>(port_.bytesToWrite() + DriverOutQueue(), INT_MAX));
 }
 
 bool QtSerialPort::DiscardOutput() {
   if (!port_.isOpen()) return true;
   return port_.clear(QSerialPort::Output);
+}
+
+void QtSerialPort::RaiseInOrder() {
+  const quint64 session = session_;
+  while (session == session_) {
+    if (!inBuffer_.empty()) Notify(comEv::kReceive);
+    if (session != session_ || decoded_.empty()) return;
+    const int event = decoded_.front().event;
+    decoded_.pop_front();
+    Notify(event);
+    Deliver();
+    if (inBuffer_.empty() && decoded_.empty()) return;
+  }
+}
+
+void QtSerialPort::RaiseLaterInOrder() {
+  if (raiseQueued_) return;
+  raiseQueued_ = true;
+  const quint64 session = session_;
+  QMetaObject::invokeMethod(
+      this,
+      [this, session] {
+        raiseQueued_ = false;
+        if (session == session_) Guarded("serial line error", [this] { RaiseInOrder(); });
+      },
+      Qt::QueuedConnection);
 }
 
 void QtSerialPort::OnReadyRead() {
@@ -130,8 +243,8 @@ void QtSerialPort::OnReadyRead() {
       // What did not fit is lost, as on a control whose buffer overflowed.
       port_.readAll();
       Notify(comEv::kRxOver);
-    } else if (!inBuffer_.empty()) {
-      Notify(comEv::kReceive);
+    } else {
+      RaiseInOrder();
     }
   });
 }

@@ -4,14 +4,27 @@
 // serial control the program was written for had one: more than that waiting
 // at once is an overflow. QSerialPort's own buffer is only the staging area
 // between the device and that buffer.
+//
+// A write goes to the device at once, and the transmit fill level counts
+// what the system still holds (Qt's buffer and the driver's output queue),
+// so a frame counted as sent is on its way and the driver's room check
+// means what it says.
+//
+// On Linux the driver marks line errors in the received data (termios PARMRK
+// with INPCK); the marks become the port's line-error events at their place in
+// the stream. Qt reports none of them itself, so elsewhere a damaged byte
+// reaches the program as data.
 #pragma once
 
 #include <QObject>
 #include <QSerialPort>
 #include <cstdint>
+#include <deque>
+#include <optional>
 
 #include "qt/PortMap.h"
 #include "serial/ISerialPort.h"
+#include "serial/LineMarkDecoder.h"
 
 namespace pw {
 
@@ -33,6 +46,8 @@ class QtSerialPort : public QObject, public ISerialPort {
 
   // The device the last Open used, for the technician and for tests.
   QString deviceName() const { return port_.portName(); }
+  // Whether the open port's driver marks line errors in the data.
+  bool marksLineErrors() const { return marking_; }
 
   struct LineSettings {
     qint32 baud = 9600;
@@ -48,13 +63,27 @@ class QtSerialPort : public QObject, public ISerialPort {
   void OnReadyRead();
   void OnError(QSerialPort::SerialPortError error);
   void HandleLostDevice(quint64 session);
-  // Moves waiting bytes into the receive buffer; true when they did not fit.
+  // Moves waiting bytes into the receive buffer, up to the next line error
+  // when marks are on; true when they did not fit.
   bool Fill();
+  // Moves decoded bytes into the receive buffer up to the next line error.
+  void Deliver();
+  // Raises the receive event for what waits in the receive buffer and each
+  // line error after the bytes before it. Never from inside a tick.
+  void RaiseInOrder();
+  void RaiseLaterInOrder();
+  int DriverOutQueue() const;
+  std::optional<LineErrorCounts> DriverErrorCounts() const;
   void SafeNotify(int eventCode);
 
   const PortMap& map_;
   QSerialPort port_;
   ByteStr inBuffer_;
+  bool marking_ = false;
+  LineMarkDecoder marks_;
+  // Decoded bytes and line errors that wait behind a line error not yet raised.
+  std::deque<LineMarkDecoder::Piece> decoded_;
+  bool raiseQueued_ = false;
   // Counts opens and closes, so that a deferred error handler can tell
   // whether the port it was raised for is still the one that is open.
   quint64 session_ = 0;

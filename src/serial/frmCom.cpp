@@ -29,10 +29,16 @@ void frmCom::set_comOpen(bool open) {
   // No failure of the port leaves this setter: it is recorded and the
   // sequence goes on, so the driver is always reset at the end.
   bool failed = false;
-  if (!port_.DiscardOutput()) failed = port_.IsOpen();
   if (port_.IsOpen() != open) {
     if (open) {
-      failed = !port_.Open(comPortNum_, LineSettings()) || failed;
+      failed = !port_.Open(comPortNum_, LineSettings());
+      // Unsent bytes are discarded only for a clean start on a port just
+      // opened. On a port that stays open every byte waiting to go out was
+      // counted as sent, a frame whose exchange has ended (an E8 command
+      // without an answer is forgotten as soon as it is written), and the
+      // radio must receive it: the line needs 14 ms for such a frame, and
+      // the next operation may start in the same tick.
+      if (!failed && !port_.DiscardOutput()) failed = true;
     } else {
       port_.Close();
     }

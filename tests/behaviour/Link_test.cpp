@@ -176,6 +176,73 @@ TEST_F(LinkTest, OverflowClosesThePortAndLineErrorsOnlyClearTheReceiver) {
   EXPECT_EQ(b.window.messages[0].substr(0, 20), "COM buffer Overflow.");
 }
 
+// A line error tells that bytes were damaged or lost on the way in: the
+// frame being assembled is garbage, and the bytes after the error must not
+// complete it. Without an error the same bytes make a good answer.
+class LineErrorMidAnswer : public LinkTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LineErrorMidAnswer, DropsTheHalfReceivedFrame) {
+  const int event = GetParam();
+  b.radio.addFault({FaultKind::NoAnswer, FaultTrigger::subCommand(0x94), false, 0});
+  Seq().easySendE8ReqAnswer("943030");
+  b.Run(30);  // the echo is back: the driver waits for the answer
+  ASSERT_TRUE(Drv().Running());
+  const ByteStr answer{0xFE, 0xFE, 0xEF, 0xEE, 0xE8, 0x23, 0x20, 0x00, 0x01, 0x94, '3', '0', 0xFD};
+  b.port.Inject(ByteStr(answer.begin(), answer.begin() + 7));
+  if (event != 0) b.port.RaiseEvent(event);
+  b.port.Inject(ByteStr(answer.begin() + 7, answer.end()));
+  b.Run(1);
+  if (event == 0) {
+    EXPECT_FALSE(Drv().Running());
+    EXPECT_EQ(Drv().varLastE8Answer(), ByteStr(answer.begin() + 5, answer.end() - 1));
+  } else {
+    EXPECT_TRUE(Drv().Running()) << "still waiting for a whole answer";
+    EXPECT_TRUE(Drv().varLastE8Answer().empty());
+    EXPECT_TRUE(b.app->gCom.comOpen());
+    EXPECT_FALSE(b.app->gCom.totalError()) << "a line error is no failure of the link";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, LineErrorMidAnswer,
+                         ::testing::Values(0, comEv::kBreak, comEv::kCtsTimeout, comEv::kDsrTimeout, comEv::kFrame,
+                                           comEv::kOverrun, comEv::kCdTimeout, comEv::kRxParity, comEv::kTxFull,
+                                           comEv::kDcb),
+                         [](const auto& info) {
+                           return info.param == 0 ? std::string("NoError") : "Event" + std::to_string(info.param);
+                         });
+
+// Opening or closing the port starts the driver afresh whatever it was
+// doing: an exchange left open across it would wait for an echo of a frame
+// that belongs to another session of the port.
+TEST_F(LinkTest, EverySetOfComOpenLeavesTheDriverIdle) {
+  struct Case {
+    const char* name;
+    bool portOpen;
+    bool request;
+  };
+  const ByteStr request{0xE8, 0x23, 0x20, 0x00, 0x01, 0x94, '3', '0'};
+  for (const Case& c : {Case{"open, open again", true, true}, Case{"open, close", true, false},
+                        Case{"closed, open", false, true}, Case{"closed, close again", false, false}}) {
+    SCOPED_TRACE(c.name);
+    frmCom& com = b.app->gCom;
+    com.set_comOpen(true);
+    Drv().set_workMode(clsCmcNbx3Drv::kModeE8);
+    Drv().waitAnswer = true;
+    Drv().retryCount = 2;
+    ASSERT_EQ(Drv().Send(request), 0);
+    ASSERT_TRUE(Drv().Running());
+    if (!c.portOpen) b.port.Close();  // gone without the form's doing, as a pulled cable
+    com.set_comOpen(c.request);
+    EXPECT_FALSE(Drv().Running());
+    EXPECT_EQ(Drv().nowError(), 0);
+    EXPECT_EQ(com.comOpen(), c.request);
+    if (c.request) {
+      EXPECT_EQ(Drv().Send(request), 0) << "a new exchange starts at once";
+    }
+    com.set_comOpen(false);
+  }
+}
+
 TEST_F(LinkTest, PortNumberAndLineSettings) {
   frmCom& com = b.app->gCom;
   com.set_comPortNum(0);

@@ -124,7 +124,7 @@ TEST(QtSerialPort, OpensPseudoTerminalThoughItHasNoModemLines) {
   QtSerialPort port(map);
   ASSERT_TRUE(port.Open(1, kLine));
   EXPECT_TRUE(port.IsOpen());
-  // Opening discards unsent bytes first; on this device that must not look like a failure.
+  // A fresh open discards unsent bytes; on this device that must not look like a failure.
   EXPECT_TRUE(port.DiscardOutput());
   port.Close();
   EXPECT_FALSE(port.IsOpen());
@@ -208,6 +208,44 @@ TEST_F(OpenPty, WrittenBytesReachTheLine) {
   EXPECT_EQ(got, frame);
   EXPECT_EQ(port.OutBufferCount(), 0);
 }
+
+// The frame driver counts a frame as sent when Write returns, and the next
+// operation may start before the event loop turns again: the bytes must
+// already be with the device.
+TEST_F(OpenPty, AWriteIsWithTheDeviceBeforeTheCallReturns) {
+  const ByteStr frame = {0xFE, 0xFE, 0xEE, 0xEF, 0xE8, 0x23, 0x20, 0x00, 0x01, 0x10, 0x46, 0x34, 0xFD};
+  ASSERT_TRUE(port.Write(frame));
+  EXPECT_EQ(pty.Receive(), frame) << "no event-loop turn in between";
+}
+
+// What the device cannot take yet stays counted as waiting to go out, so the
+// driver's room check sees it.
+TEST_F(OpenPty, TheFillLevelCountsWhatTheSystemStillHolds) {
+  const ByteStr block(512 * 1024, 0x55);  // more than the pseudo-terminal holds
+  ASSERT_TRUE(port.Write(block));
+  const int waiting = port.OutBufferCount();
+  EXPECT_GT(waiting, 0);
+  EXPECT_EQ(pty.Receive().size() + static_cast<size_t>(waiting), block.size());
+}
+
+#ifdef Q_OS_LINUX
+// With line-error marks on, the driver doubles a real FF; it must reach the
+// program as the one byte the radio sent.
+TEST_F(OpenPty, ARealFfByteStaysOneByteWithLineMarksOn) {
+  EXPECT_TRUE(port.marksLineErrors());
+  const std::vector<uint8_t> sent = {0x01, 0xFF, 0x02, 0xFF, 0xFF, 0x00, 0x03};
+  ASSERT_TRUE(pty.Send(sent, Pump));
+  ByteStr got;
+  ASSERT_TRUE(PumpUntil([&] {
+    const ByteStr more = port.ReadAll();
+    got.insert(got.end(), more.begin(), more.end());
+    return got.size() >= sent.size();
+  }));
+  EXPECT_EQ(got, sent);
+  EXPECT_FALSE(events.Saw(comEv::kFrame));
+  EXPECT_FALSE(events.Saw(comEv::kBreak));
+}
+#endif
 
 TEST_F(OpenPty, LostDeviceClosesThePortAndRaisesALineError) {
   pty.CloseMaster();  // the cable's far end is gone, as when an adapter is pulled

@@ -6,8 +6,13 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <optional>
+#include <sstream>
+#include <utility>
+#include <vector>
 
 #include "qt/MainWindow.h"
 #include "qt/PortMap.h"
@@ -88,6 +93,52 @@ TEST_F(RealPort, CablePulledMidCloneIsReportedAndTheNextConnectWorks) {
   ASSERT_TRUE(WaitFor([&] { return OnConsole() && ConsoleShows(QStringLiteral("       MOD: 128")); }, 60000));
   EXPECT_TRUE(app->gCom.comOpen());
   EXPECT_EQ(window.messageBox(), nullptr) << window.messageBox()->text().toStdString();
+}
+
+// Every adjustment frame reaches the radio on a real line: a full BPF ALL
+// sweep at 9600 baud, read back from the radio's own frame log. Each SD
+// reading must have been taken at the value the program sent just before it
+// (a lost frame shows as a reading filed under a value the radio never had).
+TEST_F(RealPort, BpfAllSweepSetsEveryValueBeforeItsReading) {
+  ASSERT_TRUE(StartSim(radio, link, {QStringLiteral("--log"), frames}));
+  window.button(0)->click();
+  ASSERT_TRUE(WaitFor([&] { return OnConsole() && ConsoleShows(QStringLiteral("       MOD: 128")); }, 60000));
+  // Let the first cycle send every item before the sweep starts.
+  ASSERT_TRUE(WaitFor([&] { return FirstCycleDone(*app); }, 30000));
+
+  window.consoleList()->setCurrentRow(app->gIndOp->idxSweepItem);
+  QTest::keyClick(window.consoleList(), Qt::Key_Return);
+  ASSERT_TRUE(WaitFor([&] { return ConsoleShows(QStringLiteral("   BPF ALL: Sweeping")); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return ConsoleShows(QStringLiteral("   BPF ALL: [Enter] to Sweep")); }, 120000));
+  EXPECT_EQ(window.messageBox(), nullptr);
+
+  // "RX FE FE EE EF E8 23 20 00 01 SS HH LL FD": a frame the radio received.
+  std::vector<std::pair<int, int>> measured;
+  std::optional<std::pair<int, int>> lastSet;
+  bool sweeping = false;
+  std::ifstream log(frames.toStdString());
+  for (std::string line; std::getline(log, line);) {
+    std::istringstream in(line);
+    std::string dir;
+    in >> dir;
+    std::vector<int> bytes;
+    for (std::string hex; in >> hex;) bytes.push_back(std::stoi(hex, nullptr, 16));
+    if (dir != "RX" || bytes.size() != 13 || bytes[4] != 0xE8) continue;
+    const int sub = bytes[9];
+    const int value = static_cast<int8_t>(std::stoi(std::string{char(bytes[10]), char(bytes[11])}, nullptr, 16));
+    if (sub >= 0x10 && sub <= 0x13) {
+      lastSet = {sub, value};
+      sweeping = sweeping || (sub == 0x10 && value == -128);
+    }
+    if (sub == 0x98 && sweeping && lastSet) measured.push_back(*lastSet);
+  }
+  std::vector<std::pair<int, int>> expected;
+  for (int k = 0; k < 4; ++k) {
+    for (int v = -128; v < 127; v += 4) expected.emplace_back(0x10 + k, v);
+    expected.emplace_back(0x10 + k, 127);
+  }
+  ASSERT_GE(measured.size(), 250u);
+  EXPECT_EQ(measured, expected);
 }
 
 }  // namespace

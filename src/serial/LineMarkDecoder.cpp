@@ -1,0 +1,98 @@
+#include "serial/LineMarkDecoder.h"
+
+#include "serial/ISerialPort.h"
+
+namespace pw {
+
+namespace {
+constexpr uint8_t kMark = 0xFF;
+
+// How much a counter grew; a counter that went back (a driver reset it)
+// counts as no growth.
+uint64_t Growth(uint64_t now, uint64_t before) { return now > before ? now - before : 0; }
+}  // namespace
+
+void LineMarkDecoder::Reset(const std::optional<LineErrorCounts>& counts) {
+  held_ = Held::None;
+  last_ = counts;
+  unclaimed_ = {};
+}
+
+void LineMarkDecoder::AddByte(std::vector<Piece>& out, uint8_t b) {
+  if (out.empty() || out.back().event != 0) out.push_back({});
+  out.back().bytes.push_back(b);
+}
+
+void LineMarkDecoder::AddEvent(std::vector<Piece>& out, int event) {
+  if (out.empty() || out.back().event != 0) out.push_back({});
+  out.back().event = event;
+}
+
+int LineMarkDecoder::NameMark(uint8_t damaged, LineErrorCounts& fresh) const {
+  if (damaged == 0 && fresh.brk > 0) {
+    --fresh.brk;
+    return comEv::kBreak;
+  }
+  if (fresh.frame > 0) {
+    --fresh.frame;
+    return comEv::kFrame;
+  }
+  if (fresh.parity > 0) {
+    --fresh.parity;
+    return comEv::kRxParity;
+  }
+  return damaged == 0 ? comEv::kBreak : comEv::kFrame;
+}
+
+std::vector<LineMarkDecoder::Piece> LineMarkDecoder::Decode(const ByteStr& raw,
+                                                            const std::optional<LineErrorCounts>& counts) {
+  LineErrorCounts fresh = unclaimed_;
+  if (counts && last_) {
+    fresh.frame += Growth(counts->frame, last_->frame);
+    fresh.parity += Growth(counts->parity, last_->parity);
+    fresh.brk += Growth(counts->brk, last_->brk);
+    fresh.overrun += Growth(counts->overrun, last_->overrun);
+  }
+  if (counts) last_ = counts;
+
+  std::vector<Piece> out;
+  // Bytes were lost somewhere before the end of this read; the frame being
+  // assembled from earlier reads cannot be whole, so it goes first.
+  if (fresh.overrun > 0) AddEvent(out, comEv::kOverrun);
+
+  for (uint8_t b : raw) {
+    switch (held_) {
+      case Held::None:
+        if (b == kMark) {
+          held_ = Held::Ff;
+        } else {
+          AddByte(out, b);
+        }
+        break;
+      case Held::Ff:
+        if (b == kMark) {
+          AddByte(out, kMark);  // a real FF, doubled by the driver
+          held_ = Held::None;
+        } else if (b == 0) {
+          held_ = Held::FfZero;
+        } else {
+          // Not a mark the driver makes: pass both bytes on untouched.
+          AddByte(out, kMark);
+          AddByte(out, b);
+          held_ = Held::None;
+        }
+        break;
+      case Held::FfZero:
+        // The damaged byte itself is garbage and is dropped with the frame.
+        AddEvent(out, NameMark(b, fresh));
+        held_ = Held::None;
+        break;
+    }
+  }
+  // Counts left over belong to a mark still cut off, if any; otherwise to
+  // marks the driver never delivered, which must not name later ones.
+  unclaimed_ = held_ == Held::None ? LineErrorCounts{} : LineErrorCounts{fresh.frame, fresh.parity, fresh.brk, 0};
+  return out;
+}
+
+}  // namespace pw
