@@ -159,6 +159,11 @@ bool clsIndOp_RigR4T::RigOpFunc_AtisStatus(int16_t mode) {
   if (mode >= 0) {
     SendE8Command(kAtisSubCommand, mode, true);
     lastAtisMode_ = mode;
+    // From the moment a mode is asked for, the generator may be on: the radio
+    // can act on the request before its confirmation is read, or without
+    // one. Ended at any point from here, the procedure must switch it off;
+    // switching off a generator that is already off does no harm.
+    if (mode != 0) flgAtisActive = true;
     return false;
   }
   const ByteStr& answer = drv_.varLastE8Answer();

@@ -268,7 +268,7 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
       int32_t m = 1;
       for (size_t j = 0; j < 3; ++j) m = std::min<int32_t>(m, params_.sqlOffset[j] + sql_.noise2 - sql_.K);
       // Keeps the three "TI" thresholds at 1 or more.
-      sql_.shift = static_cast<int16_t>(m < 1 ? 1 - m : 0);
+      sql_.shift = m < 1 ? 1 - m : 0;
       SetProcStep(20);
       break;
     }

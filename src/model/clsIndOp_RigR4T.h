@@ -158,8 +158,9 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
     bool enterLatch = false;
   } txf_;
   struct SqlState {
-    int16_t noise1 = 0, noise2 = 0, tempCode = 0, shift = 0;
-    int32_t T = 0, K = 0;
+    int16_t noise1 = 0, noise2 = 0, tempCode = 0;
+    // 32 bits like K: extreme offsets in "Const.ini" need more than 16.
+    int32_t T = 0, K = 0, shift = 0;
   } sql_;
   struct BpfState {
     int16_t k = 0, best = -1, low = 0, high = 0, subStep = 0;

@@ -4,7 +4,17 @@
 
 namespace pw {
 
-int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
+namespace {
+constexpr quint32 kVkSeparator = 0x6C;      // Windows VK_SEPARATOR
+constexpr quint32 kXkKpSeparator = 0xFFAC;  // X11 XK_KP_Separator
+
+// The two sets of codes do not overlap, so one test serves every platform.
+bool IsKeypadSeparator(quint32 nativeVirtualKey) {
+  return nativeVirtualKey == kVkSeparator || nativeVirtualKey == kXkKpSeparator;
+}
+}  // namespace
+
+int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeVirtualKey) {
   const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
   switch (qtKey) {
     case Qt::Key_Return:
@@ -22,7 +32,7 @@ int WindowsKeyCode(int qtKey, Qt::KeyboardModifiers modifiers) {
       return keys::kF5;
     case Qt::Key_Comma:
     case Qt::Key_Period:
-      return keypad ? keys::kSeparator : 0;
+      return keypad && IsKeypadSeparator(nativeVirtualKey) ? keys::kSeparator : 0;
     default:
       return 0;
   }

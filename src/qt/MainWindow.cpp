@@ -479,7 +479,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 bool MainWindow::OnKeyPress(QWidget* target, QKeyEvent* key) {
   if (!logic_) return false;
-  const int code = WindowsKeyCode(key->key(), key->modifiers());
+  const int code = WindowsKeyCode(key->key(), key->modifiers(), key->nativeVirtualKey());
   // Only Shift changes a step; Ctrl and Alt are ignored.
   const bool shift = key->modifiers().testFlag(Qt::ShiftModifier);
 

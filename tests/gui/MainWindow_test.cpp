@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,7 +35,12 @@ struct KeyCase {
   int step;       // expected change of the selected value
   bool enter;     // the console's Enter is triggered
   int rowMove;    // expected move of the selection
+  quint32 native = 0;  // the platform's own key code, where it matters
 };
+
+// The platform codes of the keypad's separator and decimal keys.
+constexpr quint32 kVkSeparator = 0x6C, kVkDecimal = 0x6E;  // Windows virtual keys
+constexpr quint32 kXkKpSeparator = 0xFFAC, kXkKpDecimal = 0xFFAE;  // X11 keysyms
 
 const KeyCase kKeyCases[] = {
     {"Right", Qt::Key_Right, Qt::NoModifier, +1, false, 0},
@@ -44,8 +51,15 @@ const KeyCase kKeyCases[] = {
     {"Shift+Left", Qt::Key_Left, Qt::ShiftModifier, -5, false, 0},
     {"Return", Qt::Key_Return, Qt::NoModifier, 0, true, 0},
     {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, 0, true, 0},
-    {"keypad separator (period)", Qt::Key_Period, Qt::KeypadModifier, 0, true, 0},
-    {"keypad separator (comma)", Qt::Key_Comma, Qt::KeypadModifier, 0, true, 0},
+    {"keypad separator (X11, comma)", Qt::Key_Comma, Qt::KeypadModifier, 0, true, 0, kXkKpSeparator},
+    {"keypad separator (X11, period)", Qt::Key_Period, Qt::KeypadModifier, 0, true, 0, kXkKpSeparator},
+    {"keypad separator (Windows)", Qt::Key_Comma, Qt::KeypadModifier, 0, true, 0, kVkSeparator},
+    // The keypad's decimal key types "." or "," by layout: never an Enter,
+    // which would start a procedure that writes to the radio.
+    {"keypad decimal (X11, period)", Qt::Key_Period, Qt::KeypadModifier, 0, false, 0, kXkKpDecimal},
+    {"keypad decimal (X11, comma)", Qt::Key_Comma, Qt::KeypadModifier, 0, false, 0, kXkKpDecimal},
+    {"keypad decimal (Windows)", Qt::Key_Period, Qt::KeypadModifier, 0, false, 0, kVkDecimal},
+    {"keypad period of unknown origin", Qt::Key_Period, Qt::KeypadModifier, 0, false, 0, 0},
     {"Up", Qt::Key_Up, Qt::NoModifier, 0, false, -1},
     {"Down", Qt::Key_Down, Qt::NoModifier, 0, false, +1},
 };
@@ -70,7 +84,11 @@ TEST(MainWindowKeys, ConsoleKeyMapRowByRow) {
     expected[static_cast<size_t>(mod)] = static_cast<int16_t>(100 + c.step);
     activated.clear();
 
-    QTest::keyClick(list, c.key, c.modifiers);
+    // As the platform delivers it, with its own key code.
+    QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, 0, c.native, 0);
+    QKeyEvent release(QEvent::KeyRelease, c.key, c.modifiers, 0, c.native, 0);
+    QApplication::sendEvent(list, &press);
+    QApplication::sendEvent(list, &release);
 
     EXPECT_EQ(Values(b.Console()), expected);
     EXPECT_EQ(b.Console().flgEnterOn(mod), c.enter);

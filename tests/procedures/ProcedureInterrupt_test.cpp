@@ -1,7 +1,10 @@
 // A running procedure ended from outside: by Enter on another procedure's
 // line or by a button. The step goes back to 0, the ATIS line stops writing,
 // and a generator that was on is switched off.
+#include <functional>
+
 #include "procedures/ProcedureBench.h"
+#include "sim/Fault.h"
 
 namespace pw::test {
 namespace {
@@ -40,6 +43,59 @@ TEST(ProcedureInterrupt, AtisEndedBySqlSwitchesTheGeneratorOff) {
   EXPECT_EQ(p.b.Image().ReadByte(0xFE6), 96);
   EXPECT_EQ(p.b.window.beeps, 0);
 }
+
+// The ATIS procedure ended after a mode request went out but before the
+// radio confirmed it: the generator may be on, so the task switches it off
+// and waits for the confirmation, as after a confirmed mode.
+struct UnconfirmedCase {
+  const char* name;
+  bool refuseTheMode;  // the radio answers the mode request with a refusal
+  std::function<void(ProcedureBench&)> interrupt;
+};
+
+class AtisEndedBeforeConfirmation : public ::testing::TestWithParam<UnconfirmedCase> {};
+
+TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
+  const UnconfirmedCase& c = GetParam();
+  ProcedureBench p;
+  ASSERT_TRUE(p.Connect());
+  if (c.refuseTheMode) {
+    p.b.radio.addFault({sim::FaultKind::AtisNeverConfirmed, sim::FaultTrigger::subCommand(0x03), true, 0});
+  }
+  const size_t mark = p.Mark();
+  p.Enter(p.Model().idxAtis);
+  // The 1300 Hz request is on its way; its answer is not in yet.
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == 2 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
+  if (c.interrupt) c.interrupt(p);
+  p.b.Run(500);
+  if (p.Model().RigR4TProp_DispPara()) {
+    p.b.app->main.cmd00_Click(2);  // back from the dump: the cycle goes on
+  }
+  const auto atisOver = [&] {
+    const int16_t step = p.Model().procStep;
+    return (step == 0 || step >= 12) && !p.Model().flgAtisWait;  // ended, or another procedure runs
+  };
+  ASSERT_TRUE(p.b.RunUntil(atisOver, 5000));
+  p.b.Run(500);
+  std::vector<std::string> atisTraffic;
+  for (const E8Frame& f : E8Frames(p.b.radio, mark)) {
+    if (f.sub == 0x03) atisTraffic.push_back(f.Text());
+  }
+  EXPECT_THAT(atisTraffic, ElementsAre("> 03 01", c.refuseTheMode ? "< 03 01" : "< 03 05", "> 03 00", "< 03 05"));
+  EXPECT_EQ(p.b.radio.atisMode(), 0);
+  EXPECT_FALSE(p.Model().flgAtisWait);
+  EXPECT_EQ(p.b.window.messages.size(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interruptions, AtisEndedBeforeConfirmation,
+    ::testing::Values(
+        UnconfirmedCase{"F5", false, [](ProcedureBench& p) { p.b.Key(keys::kF5); }},
+        UnconfirmedCase{"ReloadButton", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(1); }},
+        UnconfirmedCase{"DispPara", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(2); }},
+        UnconfirmedCase{"EnterOnSql", false, [](ProcedureBench& p) { p.Enter(p.Model().idxSql); }},
+        UnconfirmedCase{"RadioRefusesTheMode", true, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
   ProcedureBench p;

@@ -1,6 +1,7 @@
 // The squelch calculation run through the operation task against the
 // simulated radio: two noise readings, a temperature reading, six thresholds.
 #include <array>
+#include <cctype>
 
 #include "procedures/ProcedureBench.h"
 #include "sim/Analog.h"
@@ -121,8 +122,18 @@ INSTANTIATE_TEST_SUITE_P(
         SqlCase{"shift lifts the lowest TI threshold to 1", 33, 18, 8, 0, {0, 0, 0, 0, 0, 0}, {1, 1, 1, 149, 149, 149}},
         // K = T = 33: TI x = 290, 0, 10 -> shift 1 -> 291 cut to 255, 1, 11;
         // TH = -200, 100, 0 + 149 -> -51 cut to 0, 249, 149
-        SqlCase{"thresholds are cut to 0..255", 33, 18, 8, 0, {300, 10, 20, -200, 100, 0}, {255, 1, 11, 0, 249, 149}}),
-    [](const ::testing::TestParamInfo<SqlCase>& info) { return "Case" + std::to_string(info.index); });
+        SqlCase{"thresholds are cut to 0..255", 33, 18, 8, 0, {300, 10, 20, -200, 100, 0}, {255, 1, 11, 0, 249, 149}},
+        // K = T = 33: x = -32768 + 23 - 33 = -32778, shift 32779 (beyond 16
+        // bits); TI = 1 each; TH = 0..2 + 149
+        SqlCase{"a shift beyond 16 bits still lifts TI to 1", 33, 18, 8, 0, {-32768, -32768, -32768, 0, 1, 2},
+                {1, 1, 1, 149, 150, 151}}),
+    [](const ::testing::TestParamInfo<SqlCase>& info) {
+      std::string name;
+      for (const char* c = info.param.what; *c; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+      }
+      return name;
+    });
 
 }  // namespace
 }  // namespace pw::test
