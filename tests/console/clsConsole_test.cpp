@@ -471,15 +471,27 @@ TEST(ConsoleUnbound, WorksWithoutListBoxReceiverSequencerOrImage) {
   console.set_Event_Enter(0, 1);
   console.set_EeAdr(0, kAdr);
   console.set_Value(0, 300);
-  console.UpDown(0, 1);
+  EXPECT_EQ(console.Value(0), 255) << "clamped without a receiver";
+  EXPECT_TRUE(console.flgChanged(0));
+  console.UpDown(0, -1);
+  EXPECT_EQ(console.Value(0), 254);
   console.ReadFromEe(0);
+  EXPECT_EQ(console.Value(0), 254) << "no image: nothing to read";
   console.SendE8(0);
+  console.EnterPushed(0);
   console.EnterExec(0);
+  EXPECT_EQ(console.Value(0), 254);
   console.set_Event_SendE8(0, -1);
   console.set_E8Command(0, 8);
   console.SendE8(0);
+  EXPECT_EQ(console.Value(0), 254);
   console.Clear();
   EXPECT_EQ(console.ListCount(), 0);
+  EXPECT_EQ(console.Value(0), 0) << "a line that is gone reads as nothing";
+  console.AddItem();
+  EXPECT_EQ(console.ListCount(), 1);
+  EXPECT_EQ(console.Value(0), 0) << "a new console starts afresh";
+  EXPECT_EQ(console.Event_Disp(0), -1);
 }
 
 // The model's handlers call back into the console; one that rebuilds it

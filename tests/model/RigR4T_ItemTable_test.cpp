@@ -79,9 +79,11 @@ TEST(ItemTable, ConnectLoadsEveryLineFromTheRadiosMemory) {
   Bench b;
   b.radio.poke(0xFEC, 128);   // Power(Hi)
   b.radio.poke(0xFED, 0);     // Power(LO)
-  b.radio.poke(0xFEE, 255);   // Power(EL)
+  // No value equals the erased 0xFF of the bytes around them, so a line that
+  // read a neighbouring address would show.
+  b.radio.poke(0xFEE, 254);   // Power(EL)
   b.radio.poke(0xFE4, 63);    // MOD
-  b.radio.poke(0xFE8, 0xFF);  // BPF T1 -1
+  b.radio.poke(0xFE8, 0xFE);  // BPF T1 -2
   b.radio.poke(0xFE9, 0x80);  // BPF T2 -128
   b.radio.poke(0xFEA, 0x7F);  // BPF T3 127
   b.radio.poke(0xFEB, 0xF6);  // BPF T4 -10
@@ -94,11 +96,11 @@ TEST(ItemTable, ConnectLoadsEveryLineFromTheRadiosMemory) {
                 "  RF Power: High",
                 " Power(Hi): 128 [##########----------]",
                 " Power(LO):   0 [--------------------]",
-                " Power(EL): 255 [####################]",
+                " Power(EL): 254 [####################]",
                 "       TXF: [Enter] to Start",
                 "       MOD:  63 [#####---------------]",
                 "   BPF ALL: [Enter] to Sweep",
-                "    BPF T1:  -1 [##########----------] [Enter] to Sweep",
+                "    BPF T1:  -2 [##########----------] [Enter] to Sweep",
                 "    BPF T2:-128 [--------------------] [Enter] to Sweep",
                 "    BPF T3: 127 [####################] [Enter] to Sweep",
                 "    BPF T4: -10 [#########-----------] [Enter] to Sweep",

@@ -2,6 +2,8 @@
 // for spaces the sends, and which pending Enter presses it takes.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <string>
 #include <vector>
 
@@ -54,11 +56,16 @@ TEST_F(ModelTask, AnEnterOnALineWithoutAnActionStaysPendingAndBlocksNothing) {
   EXPECT_EQ(b.Model().procStep, 0);
   EXPECT_EQ(b.window.console.lines[kMod], "       MOD: 128 [##########----------]");
 
-  // Another line's Enter takes over and runs.
+  // Another line's Enter takes over and runs: the sweep of T2 alone.
   b.Console().EnterPushed(kBpfT2);
   b.Run(50);
   EXPECT_FALSE(b.Console().flgEnterOn(kMod));
+  EXPECT_FALSE(b.Console().flgEnterOn(kBpfT2));
+  EXPECT_EQ(b.Model().bpfSelect, (std::array<bool, 4>{false, true, false, false}));
   EXPECT_GE(b.Model().procStep, 22);
+  EXPECT_LE(b.Model().procStep, 25);
+  EXPECT_TRUE(b.window.console.lines[kBpfT2].ends_with(" Sweeping")) << b.window.console.lines[kBpfT2];
+  EXPECT_EQ(b.window.console.lines[kMod], "       MOD: 128 [##########----------]");
 }
 
 }  // namespace
