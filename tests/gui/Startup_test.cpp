@@ -61,7 +61,9 @@ TEST(CommandLine, HelpVersionAndMistakes) {
     CommandLine cl;
     EXPECT_EQ(cl.Parse(c.args), c.outcome) << c.args.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(cl.text().contains(QString::fromLatin1(c.says))) << cl.text().toStdString();
-    if (c.outcome == O::UsageError) EXPECT_TRUE(cl.text().contains(QStringLiteral("--help")));
+    if (c.outcome == O::UsageError) {
+      EXPECT_TRUE(cl.text().contains(QStringLiteral("--help")));
+    }
   }
 }
 

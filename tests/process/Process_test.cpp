@@ -156,6 +156,9 @@ TEST(Process, PortHeldByAnotherProgramIsReportedAndLeftAlone) {
   ASSERT_TRUE(finished) << err.toStdString();
   EXPECT_EQ(app.exitCode(), 1);
   EXPECT_TRUE(err.contains("tour: the program reported: Cannot access COM 1.")) << err.toStdString();
+  // The message stays as it was; the status bar says why.
+  EXPECT_TRUE(err.contains(QByteArray("tour: status bar: ") + link.toUtf8() + ": in use by another program"))
+      << err.toStdString();
   EXPECT_TRUE(holder.isOpen()) << "the other program keeps its port";
 }
 
