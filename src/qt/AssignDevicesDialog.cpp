@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "qt/PortMap.h"
 
@@ -15,6 +16,13 @@ namespace pw {
 namespace {
 
 QString DefaultText(int portNo) { return QStringLiteral("Default (%1)").arg(PortMap::DefaultDevice(portNo)); }
+
+bool SameDevices(const std::vector<SerialDevice>& a, const std::vector<SerialDevice>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const SerialDevice& x, const SerialDevice& y) {
+    return x.systemLocation == y.systemLocation && x.stableName == y.stableName && x.description == y.description &&
+           x.manufacturer == y.manufacturer && x.serialNumber == y.serialNumber && x.usbId == y.usbId;
+  });
+}
 
 }  // namespace
 
@@ -78,7 +86,12 @@ AssignDevicesDialog::AssignDevicesDialog(PortMap& map, SerialDeviceLister lister
 }
 
 void AssignDevicesDialog::Refresh() {
-  devices_ = lister_ ? lister_() : std::vector<SerialDevice>{};
+  std::vector<SerialDevice> now = lister_ ? lister_() : std::vector<SerialDevice>{};
+  // Rebuilding the choices while nothing changed would disturb a name
+  // being typed or a list being looked at.
+  if (listed_ && SameDevices(now, devices_)) return;
+  listed_ = true;
+  devices_ = std::move(now);
   table_->setRowCount(static_cast<int>(devices_.size()));
   for (int row = 0; row < static_cast<int>(devices_.size()); ++row) {
     const SerialDevice& d = devices_[static_cast<size_t>(row)];

@@ -49,6 +49,7 @@ class AssignDevicesDialog : public QDialog {
   PortMap& map_;
   SerialDeviceLister lister_;
   std::vector<SerialDevice> devices_;
+  bool listed_ = false;
   QTableWidget* table_ = nullptr;
   std::array<QComboBox*, kPorts> boxes_{};
   std::array<QLabel*, kPorts> notes_{};

@@ -301,7 +301,7 @@ void MainWindow::RefreshPortCaptions() {
     if (portDevices_) {
       const PortDevice d = portDevices_(i);
       if (!d.device.isEmpty()) {
-        caption += QLatin1Char('\t') + d.device;
+        caption += QLatin1Char('\t') + QString(d.device).replace(QLatin1Char('&'), QLatin1String("&&"));
         if (!d.present) caption += QStringLiteral(" (not present)");
       }
     }
