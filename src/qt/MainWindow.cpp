@@ -309,7 +309,12 @@ void MainWindow::RefreshPortCaptions() {
   }
 }
 
-void MainWindow::ShowReason(const QString& text) { statusBar()->showMessage(text); }
+void MainWindow::ShowReason(const QString& text) {
+  // The status bar speaks in the desktop's font, like the menus.
+  statusBar()->setFont(QApplication::font());
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->showMessage(text);
+}
 
 void MainWindow::SetMenuChecks(int comPortNo, int autoRelease) {
   checkedPort_ = comPortNo;
