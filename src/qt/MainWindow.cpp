@@ -117,6 +117,12 @@ void MainWindow::BuildMenus() {
     });
     mnuOptSelCom_[static_cast<size_t>(i - 1)] = a;
   }
+  port->addSeparator();
+  mnuOptAssignDevices_ = port->addAction(QStringLiteral("Assign devices..."));
+  mnuOptAssignDevices_->setObjectName(QStringLiteral("mnuOptAssignDevices"));
+  connect(mnuOptAssignDevices_, &QAction::triggered, this, &MainWindow::assignDevicesRequested);
+  connect(port, &QMenu::aboutToShow, this, &MainWindow::RefreshPortCaptions);
+  mnuOptionComPort_ = port;
   QMenu* release = option->addMenu(QStringLiteral("&Auto port release"));
   release->setObjectName(QStringLiteral("mnuOptionAutoRelease"));
   for (int i = 0; i < kReleaseChoices; ++i) {
@@ -281,6 +287,33 @@ void MainWindow::SetComBusy(const std::string& text, ColorRole color) {
                                                                    : base.color(QPalette::Disabled, QPalette::WindowText));
   lblComBusy_->setPalette(p);
   lblComBusy_->adjustSize();
+}
+
+void MainWindow::SetPortDevices(std::function<PortDevice(int)> lookup) {
+  portDevices_ = std::move(lookup);
+  RefreshPortCaptions();
+}
+
+void MainWindow::RefreshPortCaptions() {
+  for (int i = 1; i <= kPorts; ++i) {
+    // The tab puts the device in the menu's second column, aligned for all four.
+    QString caption = QStringLiteral("COM &%1").arg(i);
+    if (portDevices_) {
+      const PortDevice d = portDevices_(i);
+      if (!d.device.isEmpty()) {
+        caption += QLatin1Char('\t') + QString(d.device).replace(QLatin1Char('&'), QLatin1String("&&"));
+        if (!d.present) caption += QStringLiteral(" (not present)");
+      }
+    }
+    portAction(i)->setText(caption);
+  }
+}
+
+void MainWindow::ShowReason(const QString& text) {
+  // The status bar speaks in the desktop's font, like the menus.
+  statusBar()->setFont(QApplication::font());
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->showMessage(text);
 }
 
 void MainWindow::SetMenuChecks(int comPortNo, int autoRelease) {

@@ -28,6 +28,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -61,6 +62,18 @@ class MainWindow : public QMainWindow, public IWindow {
   void SetScreenTwipsOverride(int width, int height) { screenOverride_ = QSize(width, height); }
 
   TwipScale Scale() const;
+
+  // What COM n stands for, for the Port menu's captions ("COM 1" and the
+  // device beside it, "(not present)" when it is not there now). Asked
+  // afresh every time the menu opens, so a cable plugged in shows.
+  struct PortDevice {
+    QString device;
+    bool present = true;
+  };
+  void SetPortDevices(std::function<PortDevice(int portNo)> lookup);
+  void RefreshPortCaptions();
+  // Says in the status bar why something failed (a port that would not open).
+  void ShowReason(const QString& text);
 
   // IWindow
   IListBox& lboConsole() override { return consoleBox_; }
@@ -98,8 +111,14 @@ class MainWindow : public QMainWindow, public IWindow {
   QAction* portAction(int portNo) const { return mnuOptSelCom_.at(static_cast<size_t>(portNo - 1)); }
   QAction* releaseAction(int seconds) const { return mnuOptionSelAutoRelease_.at(static_cast<size_t>(seconds)); }
   QAction* exitAction() const { return mnuFileExit_; }
+  QAction* assignDevicesAction() const { return mnuOptAssignDevices_; }
+  QMenu* portMenu() const { return mnuOptionComPort_; }
   // The message box on screen, if any.
   QMessageBox* messageBox() const { return box_; }
+
+ signals:
+  // Option > Port > "Assign devices...".
+  void assignDevicesRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -142,6 +161,9 @@ class MainWindow : public QMainWindow, public IWindow {
   int progressGap_ = 240;
 
   QAction* mnuFileExit_ = nullptr;
+  QMenu* mnuOptionComPort_ = nullptr;
+  QAction* mnuOptAssignDevices_ = nullptr;
+  std::function<PortDevice(int)> portDevices_;
   std::array<QAction*, kPorts> mnuOptSelCom_{};
   std::array<QAction*, kReleaseChoices> mnuOptionSelAutoRelease_{};
   int checkedPort_ = 0;

@@ -19,13 +19,13 @@ bool PortMap::AddOverride(const QString& mapping, QString* error) {
     }
     return false;
   }
-  overrides_[n] = device;
+  Set(n, device);
   return true;
 }
 
 QString PortMap::DeviceFor(int portNum) const {
   if (portNum < kFirstPort || portNum > kLastPort) return {};
-  if (const auto it = overrides_.find(portNum); it != overrides_.end()) return it->second;
+  if (const auto it = overrides_.find(portNum); it != overrides_.end()) return it->second.device;
   const QString fromFile = FromSettings(portNum);
   return fromFile.isEmpty() ? DefaultDevice(portNum) : fromFile;
 }
@@ -38,15 +38,42 @@ QString PortMap::DefaultDevice(int portNum) {
 #endif
 }
 
+namespace {
+
+clsCmcProfileIO PortsSection(const std::string& folder, const std::string& seedFile) {
+  clsCmcProfileIO prof;
+  prof.SetCurrentPath(folder);
+  prof.Name = frmCom::kSettingsFileName;
+  prof.SeedFile = seedFile;
+  prof.Section = "PORTS";
+  return prof;
+}
+
+std::string KeyFor(int portNum) { return "COM" + std::to_string(portNum); }
+
+}  // namespace
+
+QString PortMap::OverrideFor(int portNum) const {
+  const auto it = overrides_.find(portNum);
+  return it == overrides_.end() ? QString() : it->second.device;
+}
+
+QString PortMap::OverrideOrigin(int portNum) const {
+  const auto it = overrides_.find(portNum);
+  return it == overrides_.end() ? QString() : it->second.origin;
+}
+
 QString PortMap::FromSettings(int portNum) const {
   if (settingsFolder_.empty()) return {};
-  clsCmcProfileIO prof;
-  prof.SetCurrentPath(settingsFolder_);
-  prof.Name = frmCom::kSettingsFileName;
-  prof.Section = "PORTS";
   std::string device;
-  if (!prof.loadData("COM" + std::to_string(portNum), device, std::string())) return {};
+  if (!PortsSection(settingsFolder_, seedFile_).loadData(KeyFor(portNum), device, std::string())) return {};
   return QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size()));
+}
+
+bool PortMap::SaveToSettings(int portNum, const QString& device) const {
+  if (settingsFolder_.empty() || portNum < kFirstPort || portNum > kLastPort) return false;
+  clsCmcProfileIO prof = PortsSection(settingsFolder_, seedFile_);
+  return prof.saveData(KeyFor(portNum), device.toLocal8Bit().toStdString());
 }
 
 }  // namespace pw

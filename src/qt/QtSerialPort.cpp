@@ -89,7 +89,9 @@ bool QtSerialPort::Open(int portNum, const std::string& settings) {
   // QSerialPort takes the port for itself (a lock file and an exclusive
   // open), so a port another program holds fails here as "in use".
   if (!port_.open(QIODevice::ReadWrite)) {
+    const QSerialPort::SerialPortError error = port_.error();
     port_.clearError();
+    emit openFailed(device, error);
     return false;
   }
   // The cable is powered from DTR and RTS. A pseudo-terminal has no modem

@@ -59,6 +59,11 @@ class QtSerialPort : public QObject, public ISerialPort {
   // bits (1, 1.5, 2). False for anything else.
   static bool ParseLineSettings(const std::string& text, LineSettings& out);
 
+ signals:
+  // The system refused to open `device`; `error` is QSerialPort's reason.
+  // The program's own message stays as it is; this is for saying why.
+  void openFailed(const QString& device, QSerialPort::SerialPortError error);
+
  private:
   void OnReadyRead();
   void OnError(QSerialPort::SerialPortError error);

@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <cstdio>
 
 #include "qt/Guard.h"
@@ -140,6 +141,10 @@ void Tour::Finish(int code, const QString& why) {
   timer_.stop();
   step_ = Step::Done;
   if (!why.isEmpty()) std::fprintf(stderr, "tour: %s\n", why.toLocal8Bit().constData());
+  // The reason the status bar gives for a failure, for whoever reads the log.
+  if (const auto* bar = window_.findChild<QStatusBar*>(); code != 0 && bar && !bar->currentMessage().isEmpty()) {
+    std::fprintf(stderr, "tour: status bar: %s\n", bar->currentMessage().toLocal8Bit().constData());
+  }
   std::fflush(stdout);
   std::fflush(stderr);
   if (finish_) finish_(code);

@@ -1,7 +1,6 @@
 // pwr4tadj: start-up of the desktop program. Wires the window, the serial
 // port and the clock to the program's object graph and runs the heartbeat.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QLockFile>
 #include <QTimer>
@@ -14,13 +13,20 @@
 #include <unistd.h>
 #endif
 
+#include "qt/AssignDevicesDialog.h"
+#include "qt/CommandLine.h"
+#include "qt/ExitSignals.h"
 #include "qt/Guard.h"
 #include "qt/MainWindow.h"
+#include "qt/PortDiagnosis.h"
 #include "qt/PortMap.h"
 #include "qt/QtClock.h"
 #include "qt/QtSerialPort.h"
+#include "qt/SerialDevices.h"
+#include "qt/SettingsLocation.h"
 #include "qt/StartupBox.h"
 #include "qt/Tour.h"
+#include "shell/ConstIniSearch.h"
 #include "shell/start.h"
 #include "sim/PtyLink.h"
 
@@ -39,82 +45,39 @@ QString InstanceLockPath() {
   return QDir(QDir::tempPath()).filePath(QStringLiteral("pwr4tadj-%1.lock").arg(user));
 }
 
-int UsageError(const QString& message) {
-  std::fprintf(stderr, "pwr4tadj: %s\n(see --help)\n", message.toLocal8Bit().constData());
-  return 2;
-}
-
-// The program's options; --help lists them all.
-struct Options {
-  QCommandLineOption port{QStringLiteral("port"),
-                          QStringLiteral("Use DEVICE as COM N (N from 1 to 10). Repeatable. Wins over the [PORTS] "
-                                         "section of the settings file (COM1=DEVICE ...) and over the default "
-                                         "/dev/ttyS<N-1>."),
-                          QStringLiteral("N=DEVICE")};
-  QCommandLineOption simulate{
-      QStringLiteral("simulate"),
-      QStringLiteral("Serve a simulated radio on pseudo-terminals behind COM 1 to 4 (unless --port names them).")};
-  QCommandLineOption settingsDir{
-      QStringLiteral("settings-dir"),
-      QStringLiteral("Keep the settings file PWR4TADJ.rs in DIR instead of the program's folder."),
-      QStringLiteral("DIR")};
-  QCommandLineOption tour{
-      QStringLiteral("tour"),
-      QStringLiteral("Unattended tour: Connect, step MOD, reload, show the dump; save a PNG of each page in DIR, "
-                     "print the console and monitor lines, exit 0 (1 on failure or time-out)."),
-      QStringLiteral("DIR")};
-
-  void AddTo(QCommandLineParser& parser) const {
-    parser.setApplicationDescription(QStringLiteral("PW-R4T ADJ: service-bench adjustment utility for the KQ-R4T."));
-    parser.addHelpOption();
-    parser.addOptions({port, simulate, settingsDir, tour});
-  }
-};
-
-bool AsksForHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const QByteArray a(argv[i]);
-    if (a == "-h" || a == "--help" || a == "-?" || a == "--help-all") return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options;
-  if (AsksForHelp(argc, argv)) {
-    // Help needs no display: answered before any window system is touched.
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("pwr4tadj"));
-    QCommandLineParser parser;
-    options.AddTo(parser);
-    parser.process(core);
-    return 0;
+  // Options first: --help, --version and mistakes need no display.
+  pw::CommandLine options;
+  switch (options.Parse(pw::CommandLine::Arguments(argc, argv))) {
+    case pw::CommandLine::Outcome::Help:
+    case pw::CommandLine::Outcome::Version:
+      std::fputs(options.text().toLocal8Bit().constData(), stdout);
+      return 0;
+    case pw::CommandLine::Outcome::UsageError:
+      std::fputs(options.text().toLocal8Bit().constData(), stderr);
+      return 2;
+    case pw::CommandLine::Outcome::Run:
+      break;
   }
 
   QApplication qapp(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("pwr4tadj"));
-  QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PW_VERSION));
+  // Ties the window to its desktop entry (icon and name on Wayland).
+  QGuiApplication::setDesktopFileName(QStringLiteral("pwr4tadj"));
   // The program decides when it ends: always through its shutdown path.
   qapp.setQuitOnLastWindowClosed(false);
 
-  QCommandLineParser parser;
-  options.AddTo(parser);
-  parser.process(qapp);
-  if (!parser.positionalArguments().isEmpty()) {
-    return UsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().front()));
-  }
-
   // An unattended tour must never wait for a technician's OK.
-  const bool autoClose = pw::AutoCloseStartupBoxes() || parser.isSet(options.tour);
+  const bool autoClose = pw::AutoCloseStartupBoxes() || !options.tourDir.isEmpty();
 
   pw::PortMap portMap;
   std::set<int> namedPorts;
-  for (const QString& mapping : parser.values(options.port)) {
-    QString error;
-    if (!portMap.AddOverride(mapping, &error)) return UsageError(QStringLiteral("--port: ") + error);
-    namedPorts.insert(mapping.section(QLatin1Char('='), 0, 0).trimmed().toInt());
+  for (const pw::CommandLine::PortOverride& p : options.ports) {
+    portMap.Set(p.portNum, p.device);
+    namedPorts.insert(p.portNum);
   }
 
   // A second copy would fight the first over the port and the settings file:
@@ -130,7 +93,7 @@ int main(int argc, char** argv) {
                  InstanceLockPath().toLocal8Bit().constData());
   }
 
-  const bool simulate = parser.isSet(options.simulate);
+  const bool simulate = options.simulate;
   std::vector<std::unique_ptr<sim::PtyLink>> radios;
   if (simulate) {
     for (int n = 1; n <= kSimulatedPorts; ++n) {
@@ -141,34 +104,71 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pwr4tadj: cannot start the simulated radio: %s\n", error.c_str());
         return 1;
       }
-      portMap.Set(n, QString::fromLocal8Bit(link->slavePath().c_str()));
+      portMap.Set(n, QString::fromLocal8Bit(link->slavePath().c_str()), QStringLiteral("--simulate"));
       radios.push_back(std::move(link));
     }
   }
 
-  const QString folder =
-      parser.isSet(options.settingsDir) ? parser.value(options.settingsDir) : QCoreApplication::applicationDirPath();
-  const std::string programFolder = QDir::toNativeSeparators(folder).toLocal8Bit().toStdString();
-  portMap.SetSettingsFolder(programFolder);
+  const pw::SettingsLocation settings = pw::SettingsLocation::ForThisRun(options.settingsDir);
+  const std::string settingsFolder = QDir::toNativeSeparators(settings.folder).toLocal8Bit().toStdString();
+  const std::string settingsSeed = QDir::toNativeSeparators(settings.seedFile).toLocal8Bit().toStdString();
+  portMap.SetSettingsFolder(settingsFolder, settingsSeed);
+
+  const pw::ConstIniSearch constIni({QDir::currentPath().toLocal8Bit().toStdString(),
+                                     QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(),
+                                     pw::SettingsLocation::UserFolder().toLocal8Bit().toStdString()});
 
   pw::QtSerialPort port(portMap);
   pw::QtClock clock;
   pw::MainWindow window;
-  pw::PwApp app(port, clock, window, programFolder, "Const.ini");
+  pw::PwApp app(port, clock, window, settingsFolder, constIni.Chosen());
+  app.gCom.profMain.SeedFile = settingsSeed;
+
+  // When the system refuses a port, the status bar says why; the program's
+  // own message about it stays as it is.
+  bool reasonShown = false;
+  QObject::connect(&port, &pw::QtSerialPort::openFailed, &window,
+                   [&](const QString& device, QSerialPort::SerialPortError error) {
+                     window.ShowReason(pw::PortDiagnosis::Describe(pw::PortDiagnosis::Gather(device, error)));
+                     reasonShown = true;
+                   });
+  window.SetPortDevices([&](int portNo) {
+    const QString device = portMap.DeviceFor(portNo);
+    return pw::MainWindow::PortDevice{device, pw::SerialDevicePresent(device)};
+  });
+  QObject::connect(&window, &pw::MainWindow::assignDevicesRequested, &window, [&] {
+    auto* dialog = new pw::AssignDevicesDialog(portMap, pw::SystemSerialDevices, &window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->open();  // not exec(): no second event loop around the heartbeat
+  });
 
   window.SetStartupPhase(true);
   bool started = false;
   pw::Guarded("start-up", [&] { started = app.Main(); });
   window.SetStartupPhase(false);
   if (!started) {
-    for (const std::string& message : window.TakeStartupMessages()) pw::ShowStartupRefusal(message, autoClose);
+    for (const std::string& message : window.TakeStartupMessages()) {
+      pw::ShowStartupRefusal(message, autoClose);
+      if (message == pw::PwApp::kConstIniMissing) {
+        std::fprintf(stderr, "pwr4tadj: looked for %s in this order:\n", pw::ConstIniSearch::kFileName);
+        for (const std::string& line : constIni.Report(true)) std::fprintf(stderr, "  %s\n", line.c_str());
+      }
+    }
     return 1;
   }
 
   int exitCode = 0;
   QTimer heartbeat;
   heartbeat.setInterval(pw::frmCom::kTimerIntervalMs);
-  QObject::connect(&heartbeat, &QTimer::timeout, &window, [&] { pw::Guarded("heartbeat", [&] { app.Tick(); }); });
+  QObject::connect(&heartbeat, &QTimer::timeout, &window, [&] {
+    pw::Guarded("heartbeat", [&] { app.Tick(); });
+    // A reason for a failed open is old news once a port is open.
+    if (reasonShown && port.IsOpen()) {
+      window.ShowReason({});
+      reasonShown = false;
+    }
+  });
   window.SetCloseHandler([&] {
     heartbeat.stop();
     pw::Guarded("shutdown", [&] { app.ReleaseComForm(); });
@@ -176,14 +176,21 @@ int main(int argc, char** argv) {
     QCoreApplication::exit(exitCode);
   });
   window.Attach(&app.main);
+  // Logout, shutdown and Ctrl+C leave by File > Exit too; the exit status
+  // says which signal it was, as a shell would.
+  pw::ExitSignals exitSignals;
+  exitSignals.Install([&](int sig) {
+    exitCode = 128 + sig;
+    window.exitAction()->trigger();
+  });
   heartbeat.start();
   if (simulate) window.ShowSimulatedNotice();
   window.show();
   window.activateWindow();
 
   std::unique_ptr<pw::Tour> tour;
-  if (parser.isSet(options.tour)) {
-    tour = std::make_unique<pw::Tour>(app, window, parser.value(options.tour), [&](int code) {
+  if (!options.tourDir.isEmpty()) {
+    tour = std::make_unique<pw::Tour>(app, window, options.tourDir, [&](int code) {
       exitCode = code;
       window.exitAction()->trigger();  // File > Exit, the technician's way out
     });

@@ -168,6 +168,32 @@ Location Find(const std::vector<std::string_view>& lines, const std::string& sec
   return loc;
 }
 
+// An editor may save the file with a UTF-8 byte-order mark in front. It is
+// not part of the first line (which would then not read as a section), and
+// a save puts it back where it was.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view WithoutBom(std::string_view content) {
+  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
+  return content;
+}
+
+// The value as the Windows profile reader hands it over in a buffer of
+// kMaxValueLength + 1 characters: one pair of matching quotes (" or ')
+// around it is removed, so a hand-written ComPort="3" is COM 3. The closing
+// quote only goes when it fitted into the buffer, as it does there.
+std::string CopyEntry(std::string_view value) {
+  constexpr std::size_t kMax = clsCmcProfileIO::kMaxValueLength;
+  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+  if (!quoted) return std::string(value.substr(0, kMax));
+  const std::string_view inner = value.substr(1);  // still ends with the closing quote
+  if (inner.size() <= kMax + 1) {
+    const std::string_view copied = inner.substr(0, kMax);
+    return std::string(copied.substr(0, copied.size() - 1));
+  }
+  return std::string(inner.substr(0, kMax));
+}
+
 // ---------------------------------------------------------------------------
 // File access
 
@@ -402,16 +428,20 @@ std::string clsCmcProfileIO::ReadText(const std::string& key, const std::string&
     const std::string section = Trim(Section);
     const std::string keyName = Trim(key);
     std::string content;
-    if (!section.empty() && !keyName.empty() &&
-        ReadWholeFile(fs::path(GetMyProfile()), content) == FileState::Ok) {
-      Location loc = Find(LineTexts(content), section, keyName);
+    if (!section.empty() && !keyName.empty() && ReadContent(content)) {
+      Location loc = Find(LineTexts(WithoutBom(content)), section, keyName);
       if (loc.key != kNone) text = std::move(loc.value);
     }
   } catch (const std::exception&) {
     // An unreadable file reads like a missing one.
   }
-  if (text.size() > kMaxValueLength) text.resize(kMaxValueLength);
-  return Trim(StripTerminator(text));
+  return Trim(StripTerminator(CopyEntry(text)));
+}
+
+bool clsCmcProfileIO::ReadContent(std::string& content) const {
+  FileState state = ReadWholeFile(fs::path(GetMyProfile()), content);
+  if (state == FileState::Missing && !SeedFile.empty()) state = ReadWholeFile(fs::path(SeedFile), content);
+  return state == FileState::Ok;
 }
 
 bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawText) {
@@ -439,6 +469,14 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
     std::string content;
     const FileState state = ReadWholeFile(target, content);
     if (state == FileState::Unusable) return false;
+    // The first save of a new file starts from the defaults it was read
+    // from, so nothing of them is lost by saving.
+    if (state == FileState::Missing && !SeedFile.empty() &&
+        ReadWholeFile(fs::path(SeedFile), content) != FileState::Ok) {
+      content.clear();
+    }
+    const std::string bom(content.size() != WithoutBom(content).size() ? kUtf8Bom : std::string_view());
+    content.erase(0, bom.size());
     fs::perms perms = fs::perms::none;
     if (state == FileState::Ok) {
       perms = fs::status(target, ec).permissions();
@@ -473,7 +511,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
       lines.push_back(Line{keyLine, newLine});
     }
 
-    return ReplaceFile(target, JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
+    return ReplaceFile(target, bom + JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
   } catch (const std::exception&) {
     return false;
   }

@@ -41,6 +41,11 @@ class clsCmcProfileIO {
   std::string Name = "Profile.INI";
   std::string Path;  // folder, ending with a separator, or empty for the current folder
   std::string Section;
+  // Optional: a file read in place of the store's own file while that one
+  // does not exist yet (defaults an administrator left elsewhere). The first
+  // write creates the store's own file from its content; from then on the
+  // store's own file is the one read and written.
+  std::string SeedFile;
 
   // Path = programFolder with the platform's separator appended unless it
   // already ends with "/" or "\". An empty folder leaves Path empty (the
@@ -51,6 +56,11 @@ class clsCmcProfileIO {
   // The text up to, not including, its first NUL; the whole text without one.
   static std::string StripTerminator(const std::string& text);
 
+  // The file is read as the Windows profile functions read it: a UTF-8
+  // byte-order mark in front is not part of the first line (and a write
+  // keeps it), and one pair of matching quotes (" or ') around a value is
+  // removed before the value is cut and trimmed.
+  //
   // Section and key names are compared without regard to ASCII case and
   // with surrounding blanks ignored; the first matching section, and in it
   // the first matching key, is the one read and written. Lines starting
@@ -113,6 +123,8 @@ class clsCmcProfileIO {
   bool WriteText(const std::string& key, const std::string& text);
   // The cleaned text a load converts: the value or the default text.
   std::string ReadText(const std::string& key, const std::string& defaultText) const;
+  // The file's content, or the seed file's while the file is missing.
+  bool ReadContent(std::string& content) const;
 };
 
 // Conversions between values and the store's text, shared with callers that

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSerialPort>
 #include <QThread>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -41,6 +42,8 @@ class Workplace {
   }
   fs::path settings() const { return dir.path() / "PWR4TADJ.rs"; }
   fs::path tmp() const { return dir.path() / "tmp"; }
+  // The user's configuration folder of the program (XDG_CONFIG_HOME/pwr4tadj).
+  fs::path userConfig() const { return dir.path() / "config" / "pwr4tadj"; }
   QString path(const char* name = "") const { return QString::fromStdString((dir.path() / name).string()); }
 
   // Starts the program here; the caller owns the process and ends it.
@@ -48,6 +51,7 @@ class Workplace {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp().string()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((dir.path() / "config").string()));
     env.insert(QStringLiteral("PW_AUTO_CLOSE_BOXES"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(path());
@@ -152,7 +156,140 @@ TEST(Process, PortHeldByAnotherProgramIsReportedAndLeftAlone) {
   ASSERT_TRUE(finished) << err.toStdString();
   EXPECT_EQ(app.exitCode(), 1);
   EXPECT_TRUE(err.contains("tour: the program reported: Cannot access COM 1.")) << err.toStdString();
+  // The message stays as it was; the status bar says why.
+  EXPECT_TRUE(err.contains(QByteArray("tour: status bar: ") + link.toUtf8() + ": in use by another program"))
+      << err.toStdString();
   EXPECT_TRUE(holder.isOpen()) << "the other program keeps its port";
+}
+
+// The lock files that QSerialPort holds for process `pid`: a lock file's
+// first line is its holder's process id.
+QStringList LockFilesOf(qint64 pid, const Workplace& w) {
+  QStringList found;
+  for (const QString& dir : {QStringLiteral("/var/lock"), QStringLiteral("/run/lock"), QStringLiteral("/tmp"),
+                             QString::fromStdString(w.tmp().string())}) {
+    for (const QFileInfo& info : QDir(dir).entryInfoList({QStringLiteral("LCK..*")}, QDir::Files)) {
+      QFile file(info.filePath());
+      if (file.open(QIODevice::ReadOnly) && file.readLine().trimmed().toLongLong() == pid) {
+        found << info.canonicalFilePath();
+      }
+    }
+  }
+  found.removeDuplicates();
+  return found;
+}
+
+TEST(Process, TerminateAndInterruptCloseThePortAndSaveTheSettings) {
+  for (const int sig : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(sig);
+    Workplace w(/*withConstIni=*/true, /*withSettings=*/false);
+    const QString link = w.path("radio");
+    QProcess radio;
+    ASSERT_TRUE(StartSim(radio, link));
+
+    // The tour connects at once and holds the port while the clone runs.
+    QProcess app;
+    w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), w.path("shots")});
+    ASSERT_TRUE(app.waitForStarted(10000));
+    QStringList locks;
+    const bool open = WaitFor([&] { return !(locks = LockFilesOf(app.processId(), w)).isEmpty(); }, 60000);
+    if (open) ::kill(static_cast<pid_t>(app.processId()), sig);
+    const bool finished = open && app.waitForFinished(20000);
+    const QByteArray err = app.readAllStandardError();
+    End(app);
+    End(radio);
+    ASSERT_TRUE(open) << "the port was never opened: " << err.toStdString();
+    ASSERT_TRUE(finished) << err.toStdString();
+
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 128 + sig);
+    for (const QString& lock : locks) EXPECT_FALSE(QFileInfo::exists(lock)) << lock.toStdString();
+    EXPECT_EQ(ReadFile(w.settings()), "[OPTION]\r\nComPort=1\r\nComAutoRelease=0\r\n");
+  }
+}
+
+TEST(Process, OptionsAreAnsweredWithoutADisplay) {
+  struct Case {
+    QStringList args;
+    int code;
+    const char* out;
+    const char* err;
+  };
+  const std::vector<Case> cases = {
+      {{QStringLiteral("--version")}, 0, "PW-R4T ADJ Rev.1.1\npwr4tadj ", ""},
+      {{QStringLiteral("--help")}, 0, "--settings-dir <DIR>", ""},
+      {{QStringLiteral("--frobnicate")}, 2, "", "Unknown option 'frobnicate'"},
+      {{QStringLiteral("--port"), QStringLiteral("0=/dev/ttyUSB0")}, 2, "", "--port: '0=/dev/ttyUSB0' is not N=DEVICE"},
+      {{QStringLiteral("--port")}, 2, "", "Missing value after '--port'"},
+      {{QStringLiteral("stray")}, 2, "", "unexpected argument 'stray'"},
+      {{QStringLiteral("--settings-dir"), QStringLiteral("/nonexistent/pwr4tadj")}, 2, "", "is not a folder"},
+  };
+  // The window system this asks for is not there: touching it would abort.
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove(QStringLiteral("DISPLAY"));
+  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    p.start(QStringLiteral(PW_APP_PATH), c.args);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QByteArray out = p.readAllStandardOutput();
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << err.toStdString();
+    EXPECT_EQ(p.exitCode(), c.code) << err.toStdString();
+    EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
+    EXPECT_TRUE(err.contains(c.err)) << err.toStdString();
+  }
+}
+
+TEST(Process, ConstIniRefusalListsThePlacesLookedAt) {
+  struct Case {
+    const char* userFile;  // content of Const.ini in the user's folder, nullptr for none
+    const char* userLine;
+  };
+  const std::vector<Case> cases = {
+      {nullptr, " (not found)"},
+      {"pw-r4t adj rev.1.1\r\n", " (found, not accepted)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.userLine);
+    Workplace w(/*withConstIni=*/false);
+    fs::create_directories(w.userConfig());
+    if (c.userFile) std::ofstream(w.userConfig() / "Const.ini") << c.userFile;
+    QProcess p;
+    w.Start(p, {});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_TRUE(err.contains("Cannot read 'Const.ini'.")) << err.toStdString();
+    EXPECT_TRUE(err.contains("looked for Const.ini in this order:")) << err.toStdString();
+    const std::string work = fs::canonical(w.dir.path()).string();
+    const std::string user = fs::canonical(w.userConfig()).string();
+    EXPECT_TRUE(err.contains(QByteArray::fromStdString(work + "/Const.ini (not found)"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(QByteArray::fromStdString(user + "/Const.ini" + c.userLine))) << err.toStdString();
+  }
+}
+
+TEST(Process, ConstIniInTheUsersFolderIsReadWhenTheWorkingFolderHasNone) {
+  Workplace w(/*withConstIni=*/false, /*withSettings=*/false);
+  fs::create_directories(w.userConfig());
+  fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", w.userConfig() / "Const.ini");
+  const QString link = w.path("radio");
+  QProcess radio;
+  ASSERT_TRUE(StartSim(radio, link));
+  QProcess app;
+  w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), w.path("shots")});
+  ASSERT_TRUE(app.waitForStarted(10000));
+  // Past start-up (the tour's Connect holds the port): the constants were accepted.
+  const bool started = WaitFor([&] { return !LockFilesOf(app.processId(), w).isEmpty(); }, 60000);
+  const QByteArray err = app.readAllStandardError();
+  End(app);
+  End(radio);
+  EXPECT_TRUE(started) << err.toStdString();
 }
 
 }  // namespace

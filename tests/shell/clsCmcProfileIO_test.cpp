@@ -523,3 +523,83 @@ TEST_F(ProfileFileTest, UnwritableTargetsFailWithoutDamage) {
 
 }  // namespace
 }  // namespace pw
+
+// ---------------------------------------------------------------------------
+// Files edited by hand: read as the Windows profile functions read them
+
+namespace pw {
+namespace {
+
+TEST_F(ProfileFileTest, ByteOrderMarkIsNotPartOfTheFirstSection) {
+  const std::string bom = "\xEF\xBB\xBF";
+  WriteFile(bom + "[OPTION]\r\nComPort=3\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n");
+  int32_t port = 0;
+  ASSERT_TRUE(io_.loadData("ComPort", port, 1));
+  EXPECT_EQ(port, 3);
+
+  // The save finds the marked section (no second [OPTION]) and keeps the mark.
+  ASSERT_TRUE(io_.saveData("ComPort", int32_t{2}));
+  ASSERT_TRUE(io_.saveData("ComAutoRelease", int32_t{4}));
+  EXPECT_EQ(ReadFile(), bom + "[OPTION]\r\nComPort=2\r\nComAutoRelease=4\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n");
+}
+
+TEST_F(ProfileFileTest, OnePairOfMatchingQuotesIsRemoved) {
+  struct Case {
+    std::string line;
+    std::string text;
+  };
+  const std::string longText(300, 'x');
+  const std::vector<Case> cases = {
+      {"V=\"3\"", "3"},
+      {"V='3'", "3"},
+      {"V = \"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\" ", "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"},
+      {"V=\" 4 \"", "4"},              // trimmed after the quotes go
+      {"V=\"\"\"\"", "\"\""},          // only one pair
+      {"V=\"3'", "\"3'"},              // not a matching pair
+      {"V=\"", "\""},                  // a lone quote stays
+      {"V=a\"b\"", "a\"b\""},          // quotes inside stay
+      {"V=\"" + longText + "\"", longText.substr(0, clsCmcProfileIO::kMaxValueLength)},
+      {"V=\"" + longText.substr(0, 253) + "\"", longText.substr(0, 253)},  // fits with its quote
+  };
+  for (const Case& c : cases) {
+    WriteFile("[OPTION]\r\n" + c.line + "\r\n");
+    std::string text;
+    ASSERT_TRUE(io_.loadData("V", text, std::string("default"))) << c.line;
+    EXPECT_EQ(text, c.text) << c.line;
+  }
+
+  WriteFile("[OPTION]\r\nComPort=\"3\"\r\n");
+  int16_t port = 0;
+  ASSERT_TRUE(io_.loadData("ComPort", port, int16_t{1}));
+  EXPECT_EQ(port, 3);
+  // A save writes the value as the program always does, without quotes.
+  ASSERT_TRUE(io_.saveData("ComPort", int16_t{3}));
+  EXPECT_EQ(ReadFile(), "[OPTION]\r\nComPort=3\r\n");
+}
+
+TEST_F(ProfileFileTest, SeedFileIsReadUntilTheFirstSaveCreatesTheOwnFile) {
+  const fs::path seed = dir_ / "admin" / "Test.ini";
+  fs::create_directories(seed.parent_path());
+  std::ofstream(seed, std::ios::binary) << "[OPTION]\r\nComPort=4\r\n[PORTS]\r\nCOM4=/dev/ttyACM0\r\n";
+  io_.SeedFile = seed.string();
+
+  int32_t port = 0;
+  ASSERT_TRUE(io_.loadData("ComPort", port, 1));
+  EXPECT_EQ(port, 4);
+  EXPECT_FALSE(fs::exists(File()));
+
+  ASSERT_TRUE(io_.saveData("ComAutoRelease", int32_t{2}));
+  EXPECT_EQ(ReadFile(), "[OPTION]\r\nComPort=4\r\nComAutoRelease=2\r\n[PORTS]\r\nCOM4=/dev/ttyACM0\r\n");
+
+  // From now on the own file is the one read, whatever the seed says.
+  std::ofstream(seed, std::ios::binary) << "[OPTION]\r\nComPort=1\r\n";
+  ASSERT_TRUE(io_.loadData("ComPort", port, 1));
+  EXPECT_EQ(port, 4);
+  io_.Section = "PORTS";
+  std::string device;
+  ASSERT_TRUE(io_.loadData("COM4", device, std::string()));
+  EXPECT_EQ(device, "/dev/ttyACM0");
+}
+
+}  // namespace
+}  // namespace pw

@@ -1,0 +1,65 @@
+#include "shell/ConstIniSearch.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace pw {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::path(path), ec);
+}
+
+// Two spellings of one folder ("." and the working folder's full name) are
+// one place.
+std::string Normal(const std::string& path) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(fs::path(path), ec);
+  return (ec ? fs::path(path) : absolute).lexically_normal().string();
+}
+
+}  // namespace
+
+ConstIniSearch::ConstIniSearch(const std::vector<std::string>& folders) {
+  std::vector<std::string> seen;
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const std::string file = (fs::path(folder) / kFileName).string();
+    const std::string key = Normal(file);
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(key);
+    candidates_.push_back(file);
+  }
+}
+
+std::string ConstIniSearch::Chosen() const {
+  for (const std::string& file : candidates_) {
+    if (Exists(file)) return file;
+  }
+  return candidates_.empty() ? std::string(kFileName) : candidates_.front();
+}
+
+std::vector<std::string> ConstIniSearch::Report(bool refused) const {
+  std::vector<std::string> lines;
+  const std::string chosen = Chosen();
+  bool passed = false;
+  for (const std::string& file : candidates_) {
+    const std::string shown = Normal(file);
+    if (passed) {
+      lines.push_back(shown + " (not looked at)");
+    } else if (file == chosen && Exists(file)) {
+      lines.push_back(shown + (refused ? " (found, not accepted)" : " (read)"));
+      passed = true;
+    } else {
+      lines.push_back(shown + " (not found)");
+    }
+  }
+  return lines;
+}
+
+}  // namespace pw
