@@ -144,11 +144,11 @@ struct Session {
 
   // After a message: the port closed and the model back on the Connect page.
   void CheckAfterMessage() {
-    CHECK(Model().opState >= 0 && Model().opState <= 28);
+    CHECK(Model().opState >= op::Idle && Model().opState < op::Count);
     if (window.messages.size() == messagesSeen) return;
     messagesSeen = window.messages.size();
     CHECK(!app->gCom.comOpen());
-    CHECK(Model().opState == 0);
+    CHECK(Model().opState == op::Idle);
   }
   void Tick() {
     for (int i = 0; i < 5; ++i) {
@@ -163,7 +163,7 @@ struct Session {
     for (int16_t i = 0; i < app->gConsole.ListCount(); ++i) {
       if (app->gConsole.flgChanged(i)) return false;
     }
-    return Model().opState >= 3 && Model().opState <= 27 && !Model().flgAtisWait &&
+    return Model().opState >= op::CycleStart && Model().opState <= op::CycleEnd && !Model().flgAtisWait &&
            !app->myObjNbx3Seq.OpRunning();
   }
 };

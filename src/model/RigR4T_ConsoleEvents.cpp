@@ -68,30 +68,30 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
     case 3: {
       std::string s = t + ": ";
       const std::string level = "Level = " + R3(val) + objConsole.BarString(Index);
-      if (InRange(procStep, 2, 3)) return s + "1300Hz: " + level;
-      if (InRange(procStep, 4, 5)) return s + "2100Hz: " + level;
-      if (InRange(procStep, 6, 7)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
-      if (InRange(procStep, 8, 9)) return s + "Code";
-      if (procStep == 10) return s + "OFF...";
+      if (InRange(procStep, proc::Atis1300, proc::Atis1300Set)) return s + "1300Hz: " + level;
+      if (InRange(procStep, proc::Atis2100, proc::Atis2100Set)) return s + "2100Hz: " + level;
+      if (InRange(procStep, proc::AtisAlternating, proc::AtisAlternatingSet)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
+      if (InRange(procStep, proc::AtisCode, proc::AtisCodeSet)) return s + "Code";
+      if (procStep == proc::AtisOff) return s + "OFF...";
       return s + "[Enter] to Start";
     }
     case 4: {
-      if (!InRange(procStep, 12, 15)) return t + ": [Enter] to Start";
+      if (!proc::InTxf(procStep)) return t + ": [Enter] to Start";
       const int16_t g = InRange(curDialIndex, 0, kDialTableSize - 1) ? dialTable[static_cast<size_t>(curDialIndex)] : 0;
       const std::string tx =
           eep_.RigR4TEep_GetChTxInh(g, curChNo) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo));
       return t + ": TX Freq = " + tx + ", Setting = " + R3(val) + objConsole.BarString(Index);
     }
     case 5:
-      if (InRange(procStep, 16, 17)) return t + ": Input 1st signal and push [Enter]";
-      if (InRange(procStep, 18, 21)) return t + ": Input 2nd signal and push [Enter]";
+      if (InRange(procStep, proc::SqlStart, proc::SqlNoise1)) return t + ": Input 1st signal and push [Enter]";
+      if (InRange(procStep, proc::SqlNoise2, proc::SqlEnd)) return t + ": Input 2nd signal and push [Enter]";
       return t + ": [Enter] to Start";
     case 6:
-      if (InRange(procStep, 22, 26) && Index == idxSweepItem) return t + ": Sweeping";
+      if (proc::InBpf(procStep) && Index == idxSweepItem) return t + ": Sweeping";
       return t + ": [Enter] to Sweep";
     case 7: {
       std::string s = objConsole.DefaultString(Index);
-      if (InRange(procStep, 22, 26)) {
+      if (proc::InBpf(procStep)) {
         const int k = Index - idxBpfT1;
         if (InRange(static_cast<int16_t>(k), 0, 3) && bpfSelect[static_cast<size_t>(k)]) s += " Sweeping";
         return s;
@@ -159,28 +159,28 @@ void clsIndOp_RigR4T::ConsEv_Changed(clsConsole& objConsole, int16_t& /*Index*/,
 void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, int16_t evNo, int16_t& /*val*/) {
   switch (evNo) {
     case 0:
-      if (InRange(procStep, 1, 11)) {
+      if (proc::InAtis(procStep)) {
         flgAtisEnter = true;
       } else {
         ProcedureReset();
-        procStep = 1;
+        procStep = proc::AtisStart;
         console_.set_Value(Index, 0);
       }
       return;
     case 1:
-      if (InRange(procStep, 12, 15)) {
+      if (proc::InTxf(procStep)) {
         flgTxfEnter = true;
       } else {
         ProcedureReset();
-        procStep = 12;
+        procStep = proc::TxfStart;
       }
       return;
     case 2:
-      if (InRange(procStep, 16, 21)) {
+      if (proc::InSql(procStep)) {
         flgSqlEnter = true;
       } else {
         ProcedureReset();
-        procStep = 16;
+        procStep = proc::SqlStart;
       }
       return;
     case 3:
@@ -188,12 +188,12 @@ void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, i
     case 5:
     case 6:
     case 7:
-      if (InRange(procStep, 22, 26)) return;
+      if (proc::InBpf(procStep)) return;
       bpfSelect.fill(evNo == 7);
       if (evNo != 7) bpfSelect[static_cast<size_t>(evNo - 3)] = true;
       idxSweepItem = Index;
       ProcedureReset();
-      procStep = 22;
+      procStep = proc::BpfStart;
       return;
     default:
       return;

@@ -104,7 +104,7 @@ bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
       if (index < 0 || index > 10) return true;
       sub = AdSubCommand(index);
       stored = &lastAd[static_cast<size_t>(index)];
-      list = &window_.lbo01(0);
+      list = &window_.lbo01(frm::kListAd);
       row = 1 + index;
       line = &AdLine;
       break;
@@ -112,7 +112,7 @@ bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
       if (index < 0 || index > 5) return true;
       sub = static_cast<uint8_t>(0x80 + index);
       stored = &lastDa[static_cast<size_t>(index)];
-      list = &window_.lbo01(1);
+      list = &window_.lbo01(frm::kListDa);
       row = 1 + index;
       line = &DaLine;
       break;
@@ -120,7 +120,7 @@ bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
       if (index < 0 || index > 1) return true;
       sub = static_cast<uint8_t>(0xA0 + index);
       stored = &lastSqlCalced[static_cast<size_t>(index)];
-      list = &window_.lbo01(1);
+      list = &window_.lbo01(frm::kListDa);
       row = 9 + index;
       line = &SqlCalcedLine;
       break;

@@ -26,7 +26,7 @@ int32_t RoundHalfEven(double v) { return static_cast<int32_t>(std::nearbyint(v))
 
 }  // namespace
 
-void clsIndOp_RigR4T::SetProcStep(int16_t step) {
+void clsIndOp_RigR4T::SetProcStep(proc::Step step) {
   procStep = step;
   passCount_ = 0;
   bpf_.subStep = 0;
@@ -44,7 +44,7 @@ void clsIndOp_RigR4T::AtisSetLine(int32_t eeAdr, int16_t e8Command, bool load) {
 bool clsIndOp_RigR4T::RigOpProc_Atis() {
   if (seq_.OpRunning()) return false;
   const bool japan = eep_.RigR4TEep_GetIfJpn();
-  int16_t next = static_cast<int16_t>(procStep + 1);
+  proc::Step next = proc::Next(procStep);
   bool advance = false;
   bool result = false;
   const bool first = passCount_ == 0;
@@ -63,37 +63,37 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     ++passCount_;
   };
   switch (procStep) {
-    case 1:
+    case proc::AtisStart:
       flgAtisWait = false;
       flgAtisAbort = false;
-      if (japan) next = 6;
+      if (japan) next = proc::AtisAlternating;
       advance = true;
       result = true;
       break;
-    case 2:
+    case proc::Atis1300:
       first ? startMode(1, 0xFE5, 9, true) : confirmation();
       break;
-    case 4:
+    case proc::Atis2100:
       first ? startMode(2, 0xFE6, 0x0A, true) : confirmation();
       break;
-    case 6:
+    case proc::AtisAlternating:
       first ? startMode(3, japan ? 0xFE7 : -1, static_cast<int16_t>(japan ? 0x0E : -1), true) : confirmation();
       break;
-    case 8:
+    case proc::AtisCode:
       first ? startMode(4, -1, -1, false) : confirmation();
       break;
-    case 3:
-    case 5:
-    case 9:
+    case proc::Atis1300Set:
+    case proc::Atis2100Set:
+    case proc::AtisCodeSet:
       advance = flgAtisEnter;
       result = true;
       break;
-    case 7:
+    case proc::AtisAlternatingSet:
       advance = flgAtisEnter;
-      if (japan) next = 10;
+      if (japan) next = proc::AtisOff;
       result = true;
       break;
-    case 10:
+    case proc::AtisOff:
       if (first) {
         flgAtisWait = true;  // the task switches the generator off and waits for it
         ++passCount_;
@@ -102,8 +102,8 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
       }
       result = true;
       break;
-    case 11:
-      next = 0;
+    case proc::AtisEnd:
+      next = proc::None;
       advance = true;
       window_.Beep();
       result = true;
@@ -141,7 +141,7 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
   if (seq_.OpRunning()) return false;
   clsCmcEeprom& image = radio_.eepImage();
   switch (procStep) {
-    case 12: {
+    case proc::TxfStart: {
       int sum = 0;
       for (int i = 0; i < 20; ++i) sum += image.ReadByte(kRefTableAdr + i);
       // Saturated to 16 bits so that a large negative offset cannot wrap the
@@ -155,17 +155,17 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
       for (int16_t off : params_.refOffset) largest = std::max(largest, off);
       // Keeps the base plus any offset within one byte.
       console_.set_Max(idxTxf, static_cast<int16_t>(255 - largest));
-      SetProcStep(13);
+      SetProcStep(proc::TxfMeasure);
       return true;
     }
-    case 13: {
+    case proc::TxfMeasure: {
       const bool done = RigOpFunc_ReadAdMonitor(kTempsIndex, passCount_ == 0);
       ++passCount_;
       if (!done) return false;
       const int16_t band = RigOpFunc_TempIndex(lastAd[kTempsIndex]);
       const int16_t v = console_.Value(idxTxf);
       if (v == txf_.lastValue && !flgTxfEnter && band == txf_.lastBand) {
-        SetProcStep(15);
+        SetProcStep(proc::TxfNext);
         return true;
       }
       txf_.lastBand = band;
@@ -173,10 +173,10 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
       txf_.last = flgTxfEnter ? 19 : static_cast<int16_t>(std::min(19, band + 1));
       txf_.enterLatch = flgTxfEnter;
       txf_.lastValue = v;
-      SetProcStep(14);
+      SetProcStep(proc::TxfWrite);
       return true;
     }
-    case 14:
+    case proc::TxfWrite:
       if (txf_.first <= txf_.last) {
         // A negative offset with a small base cannot be stored as one byte:
         // the entry is held at the nearest storable value.
@@ -187,15 +187,15 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
         ++txf_.first;
       }
       if (txf_.last >= txf_.first) return false;
-      SetProcStep(txf_.enterLatch ? 15 : 13);
+      SetProcStep(txf_.enterLatch ? proc::TxfNext : proc::TxfMeasure);
       return true;
-    case 15:
+    case proc::TxfNext:
       if (txf_.enterLatch) {
-        SetProcStep(0);
+        SetProcStep(proc::None);
         flgTxfEnter = false;
         window_.Beep();
       } else {
-        SetProcStep(13);
+        SetProcStep(proc::TxfMeasure);
       }
       return true;
     default:
@@ -233,9 +233,9 @@ int32_t clsIndOp_RigR4T::RigOpFunc_SqlControlCurve(int16_t& x) const {
 bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
   if (seq_.OpRunning()) return false;
   clsCmcEeprom& image = radio_.eepImage();
-  const int16_t stepBefore = procStep;
+  const proc::Step stepBefore = procStep;
   bool result = true;
-  auto takeNoise = [&](int16_t& noise, int16_t next) {
+  auto takeNoise = [&](int16_t& noise, proc::Step next) {
     if (!flgSqlEnter) return;
     const bool done = RigOpFunc_ReadAdMonitor(kNoisIndex, passCount_ == 0);
     ++passCount_;
@@ -245,17 +245,17 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
     SetProcStep(next);
   };
   switch (procStep) {
-    case 16:
+    case proc::SqlStart:
       flgSqlEnter = false;
-      SetProcStep(17);
+      SetProcStep(proc::SqlNoise1);
       break;
-    case 17:
-      takeNoise(sql_.noise1, 18);
+    case proc::SqlNoise1:
+      takeNoise(sql_.noise1, proc::SqlNoise2);
       break;
-    case 18:
-      takeNoise(sql_.noise2, 19);
+    case proc::SqlNoise2:
+      takeNoise(sql_.noise2, proc::SqlTemperature);
       break;
-    case 19: {
+    case proc::SqlTemperature: {
       result = false;
       const bool done = RigOpFunc_ReadAdMonitor(kTempsIndex, passCount_ == 0);
       ++passCount_;
@@ -269,14 +269,14 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
       for (size_t j = 0; j < 3; ++j) m = std::min<int32_t>(m, params_.sqlOffset[j] + sql_.noise2 - sql_.K);
       // Keeps the three "TI" thresholds at 1 or more.
       sql_.shift = m < 1 ? 1 - m : 0;
-      SetProcStep(20);
+      SetProcStep(proc::SqlWrite);
       break;
     }
-    case 20: {
+    case proc::SqlWrite: {
       result = false;
       const int16_t j = passCount_;
       if (j >= 6) {
-        SetProcStep(21);
+        SetProcStep(proc::SqlEnd);
         break;
       }
       const int32_t raw = j < 3 ? params_.sqlOffset[static_cast<size_t>(j)] + sql_.noise2 - sql_.K + sql_.shift
@@ -288,8 +288,8 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
       ++passCount_;
       break;
     }
-    case 21:
-      SetProcStep(0);
+    case proc::SqlEnd:
+      SetProcStep(proc::None);
       window_.Beep();
       break;
     default:
@@ -304,10 +304,10 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
 bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
   if (seq_.OpRunning()) return false;
   switch (procStep) {
-    case 22:
-      SetProcStep(23);
+    case proc::BpfStart:
+      SetProcStep(proc::BpfPresets);
       return true;
-    case 23: {
+    case proc::BpfPresets: {
       const auto selected = std::count(bpfSelect.begin(), bpfSelect.end(), true);
       if (selected > 1) {
         for (int16_t k = 0; k < 4; ++k) {
@@ -317,13 +317,13 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
           console_.Disp(line);
         }
       }
-      SetProcStep(24);
+      SetProcStep(proc::BpfNextFilter);
       return true;
     }
-    case 24: {
+    case proc::BpfNextFilter: {
       const auto it = std::find(bpfSelect.begin(), bpfSelect.end(), true);
       if (it == bpfSelect.end()) {
-        SetProcStep(26);
+        SetProcStep(proc::BpfEnd);
         return true;
       }
       bpf_.k = static_cast<int16_t>(it - bpfSelect.begin());
@@ -331,10 +331,10 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
       console_.set_Value(line, console_.Min(line));
       bpf_.best = -1;
       bpf_.low = bpf_.high = console_.Min(line);
-      SetProcStep(25);
+      SetProcStep(proc::BpfSweep);
       return true;
     }
-    case 25: {
+    case proc::BpfSweep: {
       const int16_t line = static_cast<int16_t>(idxBpfT1 + bpf_.k);
       if (bpf_.subStep == 1) {
         RigOpFunc_ReadAdMonitor(kSdIndex, true);
@@ -356,7 +356,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
           const int sum = bpf_.low + bpf_.high;
           console_.set_Value(line, static_cast<int16_t>(sum >= 0 ? sum / 2 : -((-sum + 1) / 2)));
           bpfSelect[static_cast<size_t>(bpf_.k)] = false;
-          SetProcStep(24);
+          SetProcStep(proc::BpfNextFilter);
           return true;
         }
         // A step below 1 would never reach the end of the range.
@@ -368,8 +368,8 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
       bpf_.subStep = 1;
       return false;
     }
-    case 26:
-      SetProcStep(0);
+    case proc::BpfEnd:
+      SetProcStep(proc::None);
       window_.Beep();
       return true;
     default:

@@ -2,28 +2,22 @@
 // connects, loads the console, keeps the ATIS generator off, reads monitors on
 // request, sends changed items, executes Enter presses, steps the running
 // procedure and switches to and from the parameter dump.
+#include <cassert>
+
 #include "clone/clsCmcNbx3Drv.h"
 #include "model/clsIndOp_RigR4T.h"
 
 namespace pw {
 
 namespace {
-constexpr int16_t kStateCount = 29;
-constexpr int16_t kStateCycleEnd = 27;
-constexpr int16_t kStateDispPara = 28;
 // One pass runs at most one full cycle; the cap only guards against a
 // handler that would keep advancing without ever sending or waiting.
-constexpr int kMaxStepsPerPass = 2 * kStateCount;
+constexpr int kMaxStepsPerPass = 2 * op::Count;
 }  // namespace
 
 void clsIndOp_RigR4T::task() {
   if (seq_.OpRunning()) {
-    if (opState == 2) {
-      const int n = static_cast<int>(static_cast<int64_t>(drv_.lastEeAdr()) * 33 / 4096);
-      const int filled = n < 0 ? 0 : (n > 32 ? 32 : n);
-      window_.SetProgressText(std::string(static_cast<size_t>(filled), 'o') +
-                              std::string(static_cast<size_t>(32 - filled), '.'));
-    }
+    if (opState == op::CloneRead) ShowCloneProgress();
     return;
   }
   if (waitE8 > 0) {
@@ -39,37 +33,44 @@ void clsIndOp_RigR4T::task() {
       RigOpFunc_ResetAll();
       break;
     }
-    if (opState == kStateCycleEnd || !advanced || seq_.OpRunning()) break;
+    if (opState == op::CycleEnd || !advanced || seq_.OpRunning()) break;
   }
   RigOpFunc_UpdateWindow();
+}
+
+void clsIndOp_RigR4T::ShowCloneProgress() {
+  const int n = static_cast<int>(static_cast<int64_t>(drv_.lastEeAdr()) * 33 / 4096);
+  const int filled = n < 0 ? 0 : (n > 32 ? 32 : n);
+  window_.SetProgressText(std::string(static_cast<size_t>(filled), 'o') +
+                          std::string(static_cast<size_t>(32 - filled), '.'));
 }
 
 // Runs the handler of the current state and commits the move; returns
 // whether the state finished.
 bool clsIndOp_RigR4T::RunState() {
-  int16_t next = static_cast<int16_t>((opState + 1) % kStateCount);
+  op::State next = op::Next(opState);
   bool advance = false;
   const bool first = flgStateEntry;
   switch (opState) {
-    case 0:
+    case op::Idle:
       break;
-    case 1:
+    case op::Start:
       advance = true;
       break;
-    case 2:
+    case op::CloneRead:
       if (first) {
         seq_.easyCloneRead();
       } else {
-        State2ConsoleLoad();
+        LoadConsoleFromImage();
         advance = true;
       }
       break;
-    case 3:
+    case op::CycleStart:
       flgReloadCycle = flgReloadRequest;
       flgReloadRequest = false;
       advance = true;
       break;
-    case 4:
+    case op::AtisOff:
       if (!flgAtisWait) {
         advance = true;
       } else if (first) {
@@ -79,65 +80,69 @@ bool clsIndOp_RigR4T::RunState() {
         advance = true;
       } else {
         window_.SetAtisWaitingVisible(true);
-        next = 4;  // the next pass is a first pass again and repeats the request
+        next = op::AtisOff;  // the next pass is a first pass again and repeats the request
         advance = true;
       }
       break;
-    case 24: {
-      advance = true;
-      for (int16_t i = 0; i < console_.ListCount(); ++i) {
-        if (!console_.flgChanged(i)) continue;
-        console_.set_flgChanged(i, false);
-        console_.SendE8(i);
-        if (seq_.OpRunning()) {
-          advance = false;
-          break;
-        }
-      }
+    case op::AdMkey:
+    case op::AdSwA:
+    case op::AdSwB:
+    case op::AdLvin:
+    case op::AdTemps:
+    case op::AdSqlv:
+    case op::AdTxdet:
+    case op::AdSd:
+    case op::AdNois:
+    case op::AdBtype:
+    case op::AdBatt:
+      advance = !flgReloadCycle || RigOpFunc_ReadAdMonitor(static_cast<int16_t>(opState - op::AdMkey), first);
       break;
-    }
-    case 25:
-      for (int16_t i = 0; i < console_.ListCount(); ++i) {
-        if (console_.flgEnterOn(i) && console_.Event_Enter(i) >= 0) {
-          console_.set_flgEnterOn(i, false);
-          console_.EnterExec(i);
-          break;
-        }
-      }
+    case op::DaFrqcon:
+    case op::DaPowcon:
+    case op::DaT1:
+    case op::DaT2:
+    case op::DaT3:
+    case op::DaT4:
+      advance = !flgReloadCycle || RigOpFunc_ReadDaMonitor(static_cast<int16_t>(opState - op::DaFrqcon), first);
+      break;
+    case op::SqlOpen:
+    case op::SqlClose:
+      advance = !flgReloadCycle || RigOpFunc_ReadSqlCalcedMonitor(static_cast<int16_t>(opState - op::SqlOpen), first);
+      break;
+    case op::SendChanged:
+      advance = SendChangedItems();
+      break;
+    case op::Enter:
+      ExecuteOneEnter();
       advance = true;
       break;
-    case 26:
+    case op::Procedure:
       advance = flgAtisWait ? true : RigOpFunc_RunProcedure();
       break;
-    case kStateCycleEnd:
+    case op::CycleEnd:
       advance = true;
       if (flgDispParaRequest) {
         ProcedureReset();
-        next = kStateDispPara;
+        next = op::DispPara;
       } else {
-        next = 3;
+        next = op::CycleStart;
       }
       break;
-    case kStateDispPara:
+    case op::DispPara:
       if (first) eep_.RigR4TEep_DispPara(window_);
       if (!flgDispParaRequest) {
-        next = kStateCycleEnd;
+        next = op::CycleEnd;
         advance = true;
-        window_.FocusButton(2);
+        window_.FocusButton(frm::kButtonDispPara);
       }
       break;
+    case op::Count:
     default:
-      if (opState >= 5 && opState <= 23) {
-        if (!flgReloadCycle) {
-          advance = true;
-        } else if (opState <= 15) {
-          advance = RigOpFunc_ReadAdMonitor(static_cast<int16_t>(opState - 5), first);
-        } else if (opState <= 21) {
-          advance = RigOpFunc_ReadDaMonitor(static_cast<int16_t>(opState - 16), first);
-        } else {
-          advance = RigOpFunc_ReadSqlCalcedMonitor(static_cast<int16_t>(opState - 22), first);
-        }
-      }
+      // A state outside the table is a programming error: loud where it is
+      // looked for, and otherwise a reset as after a communication error
+      // rather than a task that silently stops.
+      assert(!"operation task in a state outside its table");
+      flgCommError = true;
       break;
   }
   if (advance) {
@@ -149,7 +154,31 @@ bool clsIndOp_RigR4T::RunState() {
   return advance;
 }
 
-void clsIndOp_RigR4T::State2ConsoleLoad() {
+// Sends the changed items in line order; true when every line has been
+// looked at, false when a send started an operation and the rest must wait.
+bool clsIndOp_RigR4T::SendChangedItems() {
+  for (int16_t i = 0; i < console_.ListCount(); ++i) {
+    if (!console_.flgChanged(i)) continue;
+    console_.set_flgChanged(i, false);
+    console_.SendE8(i);
+    if (seq_.OpRunning()) return false;
+  }
+  return true;
+}
+
+// The first pending Enter whose line has an action runs; lines without one
+// keep their flag.
+void clsIndOp_RigR4T::ExecuteOneEnter() {
+  for (int16_t i = 0; i < console_.ListCount(); ++i) {
+    if (console_.flgEnterOn(i) && console_.Event_Enter(i) >= 0) {
+      console_.set_flgEnterOn(i, false);
+      console_.EnterExec(i);
+      return;
+    }
+  }
+}
+
+void clsIndOp_RigR4T::LoadConsoleFromImage() {
   varRadioId = HexStrToByteStr(radio_.radioNameM + radio_.radionameS);
   for (int16_t i = 0; i < console_.ListCount(); ++i) {
     console_.ReadFromEe(i);
@@ -167,18 +196,18 @@ void clsIndOp_RigR4T::State2ConsoleLoad() {
 }
 
 bool clsIndOp_RigR4T::RigOpFunc_RunProcedure() {
-  const int16_t s = procStep;
+  const proc::Step s = procStep;
   bool result = true;
-  if (s >= 1 && s <= 11) {
+  if (proc::InAtis(s)) {
     result = RigOpProc_Atis();
-  } else if (s >= 12 && s <= 15) {
+  } else if (proc::InTxf(s)) {
     result = RigOpProc_Txf();
-  } else if (s >= 16 && s <= 21) {
+  } else if (proc::InSql(s)) {
     result = RigOpProc_SqlCalc();
-  } else if (s >= 22 && s <= 26) {
+  } else if (proc::InBpf(s)) {
     result = RigOpProc_BpfSweep();
   }
-  if (s != 0 && procStep == 0) ProcedureReset();
+  if (s != proc::None && procStep == proc::None) ProcedureReset();
   return result;
 }
 
@@ -186,16 +215,16 @@ void clsIndOp_RigR4T::RigOpFunc_UpdateWindow() {
   const bool edit = RigR4TProp_EditEnabled();
   const bool dump = RigR4TProp_DispPara();
   const bool shielding = RigR4TProp_Shielding();
-  window_.SetFrameVisible(0, shielding);
-  const bool consoleWasVisible = window_.FrameVisible(1);
-  window_.SetFrameVisible(1, edit);
+  window_.SetFrameVisible(frm::kFrameConnect, shielding);
+  const bool consoleWasVisible = window_.FrameVisible(frm::kFrameConsole);
+  window_.SetFrameVisible(frm::kFrameConsole, edit);
   if (edit && !consoleWasVisible) window_.FocusConsole();
-  window_.SetFrameVisible(3, dump);
-  window_.SetButtonEnabled(0, !dump);
-  window_.SetButtonEnabled(1, edit);
-  window_.SetButtonEnabled(2, !shielding);
-  window_.SetButtonDefaultCancel(2, dump);
-  if (opState != 4) window_.SetAtisWaitingVisible(false);
+  window_.SetFrameVisible(frm::kFrameDispPara, dump);
+  window_.SetButtonEnabled(frm::kButtonConnect, !dump);
+  window_.SetButtonEnabled(frm::kButtonReload, edit);
+  window_.SetButtonEnabled(frm::kButtonDispPara, !shielding);
+  window_.SetButtonDefaultCancel(frm::kButtonDispPara, dump);
+  if (opState != op::AtisOff) window_.SetAtisWaitingVisible(false);
 }
 
 }  // namespace pw

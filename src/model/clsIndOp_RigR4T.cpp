@@ -59,7 +59,7 @@ clsIndOp_RigR4T::clsIndOp_RigR4T(const Links& links)
 
 void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
   seq_.easyReset(comPortNo_);
-  opState = 0;
+  opState = op::Idle;
   flgStateEntry = true;
   flgDispParaRequest = false;
   flgAtisActive = false;
@@ -99,7 +99,7 @@ void clsIndOp_RigR4T::BuildConsole() {
 }
 
 void clsIndOp_RigR4T::ProcedureReset() {
-  procStep = 0;
+  procStep = proc::None;
   passCount_ = 0;
   console_.set_EeAdr(idxAtis, -1);
   console_.set_E8Command(idxAtis, -1);
@@ -114,14 +114,14 @@ void clsIndOp_RigR4T::ProcedureReset() {
 }
 
 void clsIndOp_RigR4T::RigOpFunc_FormResource() {
-  window_.SetButtonCaption(0, "Connect");
-  window_.SetButtonCaption(1, "Reload(F5)");
-  window_.SetButtonCaption(2, "Disp para");
-  IListBox& ad = window_.lbo01(0);
+  window_.SetButtonCaption(frm::kButtonConnect, "Connect");
+  window_.SetButtonCaption(frm::kButtonReload, "Reload(F5)");
+  window_.SetButtonCaption(frm::kButtonDispPara, "Disp para");
+  IListBox& ad = window_.lbo01(frm::kListAd);
   ad.Clear();
   ad.AddItem("[A/D]");
   for (int i = 0; i < 11; ++i) ad.AddItem("----");
-  IListBox& da = window_.lbo01(1);
+  IListBox& da = window_.lbo01(frm::kListDa);
   da.Clear();
   da.AddItem("[D/A]");
   for (int i = 0; i < 6; ++i) da.AddItem("----");
@@ -143,15 +143,15 @@ void clsIndOp_RigR4T::RigOpFunc_FormLayout() {
 void clsIndOp_RigR4T::RigOpFunc_ClickCmd00(int16_t Index) {
   ProcedureReset();
   switch (Index) {
-    case 0:
+    case frm::kButtonConnect:
       RigOpFunc_ResetAll();
-      opState = 1;
+      opState = op::Start;
       flgStateEntry = true;
       break;
-    case 1:
+    case frm::kButtonReload:
       if (RigR4TProp_EditEnabled()) flgReloadRequest = true;
       break;
-    case 2:
+    case frm::kButtonDispPara:
       if (RigR4TProp_EditEnabled()) {
         flgDispParaRequest = true;
       } else if (RigR4TProp_DispPara()) {

@@ -14,6 +14,7 @@
 #include "console/clsConsole.h"
 #include "model/ExtParameterFile.h"
 #include "model/IModelOwner.h"
+#include "model/RigR4T_States.h"
 #include "model/clsIndEep_RigR4T.h"
 #include "serial/clsCmcTick.h"
 #include "shell/IWindow.h"
@@ -43,8 +44,8 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   void RigOpFunc_SetComPortNo(int16_t portNo);
   bool RigOpFunc_CheckSubNameLegal(const std::string& nameS) override;
   void MsgBoxCloneErr() override;
-  bool RigR4TProp_EditEnabled() const { return opState > 2 && opState < 28; }
-  bool RigR4TProp_DispPara() const { return opState == 28; }
+  bool RigR4TProp_EditEnabled() const { return opState > op::CloneRead && opState < op::DispPara; }
+  bool RigR4TProp_DispPara() const { return opState == op::DispPara; }
   bool RigR4TProp_Shielding() const { return !RigR4TProp_EditEnabled() && !RigR4TProp_DispPara(); }
   bool RigR4TProp_ReadParametersFromExtFile(const std::string& path = "Const.ini");
   void RigOpFunc_FormResource();
@@ -67,7 +68,7 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
           idxPowerEl = -1, idxTxf = -1, idxSweepItem = -1, idxBpfT1 = -1, idxSql = -1, idxAtis = -1;
 
   // Operation task state.
-  int16_t opState = 0;
+  op::State opState = op::Idle;
   bool flgStateEntry = true;
   bool flgCommError = false;
   bool flgReloadRequest = false;
@@ -88,7 +89,7 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   std::array<int16_t, kChListSize> chList{};
 
   // Procedures.
-  int16_t procStep = 0;
+  proc::Step procStep = proc::None;
   bool flgAtisEnter = false, flgTxfEnter = false, flgSqlEnter = false, flgAtisAbort = false;
   std::array<bool, 4> bpfSelect{};
   std::array<int16_t, 21> tempPoints{};
@@ -121,7 +122,12 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   bool RunState();
   bool RigOpFunc_RunProcedure();
   void RigOpFunc_UpdateWindow();
-  void State2ConsoleLoad();
+  // After a clone read: every line from the image, every line to be sent,
+  // the monitors to be read, the generator to be confirmed off.
+  void LoadConsoleFromImage();
+  void ShowCloneProgress();
+  bool SendChangedItems();
+  void ExecuteOneEnter();
   void SendE8Command(uint8_t subCommand, int16_t value, bool answer);
   std::string FreqText(int32_t hz) const;
   std::string ChannelLine(const std::string& title, int16_t val);
@@ -132,7 +138,7 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   bool RigOpProc_Txf();
   bool RigOpProc_SqlCalc();
   bool RigOpProc_BpfSweep();
-  void SetProcStep(int16_t step);
+  void SetProcStep(proc::Step step);
   void AtisSetLine(int32_t eeAdr, int16_t e8Command, bool load);
 
   clsCmcNbx3Sequence& seq_;

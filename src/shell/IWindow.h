@@ -22,6 +22,19 @@ struct TwipRect {
 
 struct FormLayoutResult;
 
+// The window's frames (fra01), command buttons (cmd00) and monitor lists
+// (lbo01), by index.
+namespace frm {
+inline constexpr int kFrameConnect = 0;   // title lines and the clone progress
+inline constexpr int kFrameConsole = 1;   // the console and the monitor lists
+inline constexpr int kFrameDispPara = 3;  // the parameter dump
+inline constexpr int kButtonConnect = 0;
+inline constexpr int kButtonReload = 1;
+inline constexpr int kButtonDispPara = 2;
+inline constexpr int kListAd = 0;  // A/D readings
+inline constexpr int kListDa = 1;  // D/A readings and the calculated squelch points
+}  // namespace frm
+
 class IWindow {
  public:
   virtual ~IWindow() = default;

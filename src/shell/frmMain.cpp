@@ -65,7 +65,7 @@ void frmMain::lboConsole_GotFocus() {
 }
 
 bool frmMain::Form_KeyDown(int keyCode, bool /*shift*/) {
-  if (keyCode == keys::kF5 && model_) model_->RigOpFunc_ClickCmd00(1);
+  if (keyCode == keys::kF5 && model_) model_->RigOpFunc_ClickCmd00(frm::kButtonReload);
   return false;  // F5 still reaches the control that has the focus
 }
 

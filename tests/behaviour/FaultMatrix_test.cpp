@@ -202,7 +202,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
   void SetUp() override { ASSERT_TRUE(b.Start()); }
 
   bool Message() const { return !b.window.messages.empty(); }
-  int16_t Step() { return b.Model().procStep; }
+  proc::Step Step() { return b.Model().procStep; }
 
   // How many of the program's frames with this command (and E8 sub-command)
   // the radio has received.
@@ -219,10 +219,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
     return n;
   }
 
-  bool Settled() {
-    return b.Model().opState >= 3 && !b.Model().flgAtisWait && b.AllSent() &&
-           (b.Model().opState == 26 || b.Model().opState == 27);
-  }
+  bool Settled() { return test::Settled(*b.app); }
 
   // Enter on a console line, as the technician presses it.
   void EnterOn(int16_t line) {
@@ -231,8 +228,8 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
   }
   // Runs until the procedure has started and ended again, or a message.
   void RunProcedureToItsEnd(int limitMs) {
-    b.RunUntil([&] { return Message() || Step() != 0; }, 2000);
-    b.RunUntil([&] { return Message() || Step() == 0; }, limitMs);
+    b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
+    b.RunUntil([&] { return Message() || Step() == proc::None; }, limitMs);
   }
 
   void RunStage(Stage stage) {
@@ -244,12 +241,12 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         return;
       case Stage::Sql:
         EnterOn(m.idxSql);
-        b.RunUntil([&] { return Message() || Step() == 17; }, 2000);
+        b.RunUntil([&] { return Message() || Step() == proc::SqlNoise1; }, 2000);
         b.Key(keys::kReturn);  // the first test signal is on
-        b.RunUntil([&] { return Message() || Step() == 18; }, 8000);
+        b.RunUntil([&] { return Message() || Step() == proc::SqlNoise2; }, 8000);
         if (Message()) return;
         b.Key(keys::kReturn);  // the second one
-        b.RunUntil([&] { return Message() || Step() == 0; }, 10000);
+        b.RunUntil([&] { return Message() || Step() == proc::None; }, 10000);
         return;
       case Stage::Bpf:
         EnterOn(m.idxBpfT1);
@@ -257,25 +254,26 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         return;
       case Stage::Txf:
         EnterOn(m.idxTxf);
-        b.RunUntil([&] { return Message() || Step() != 0; }, 2000);
+        b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
         b.Run(3000);  // a few measurements and the neighbour entries written
         if (Message()) return;
         b.Key(keys::kReturn);  // write the whole table and finish
-        b.RunUntil([&] { return Message() || Step() == 0; }, 10000);
+        b.RunUntil([&] { return Message() || Step() == proc::None; }, 10000);
         return;
       case Stage::Atis:
         EnterOn(m.idxAtis);
-        b.RunUntil([&] { return Message() || Step() != 0; }, 2000);
+        b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
         // Each mode waits for Enter on steps 3, 5, 7 and 9.
         for (int mode = 0; mode < 4; ++mode) {
-          b.RunUntil([&] { return Message() || Step() == 0 || Step() == 3 || Step() == 5 || Step() == 7 || Step() == 9; },
+          b.RunUntil([&] { return Message() || Step() == proc::None || Step() == proc::Atis1300Set || Step() == proc::Atis2100Set ||
+                 Step() == proc::AtisAlternatingSet || Step() == proc::AtisCodeSet; },
                      8000);
-          if (Message() || Step() == 0) return;
-          const int16_t waiting = Step();
+          if (Message() || Step() == proc::None) return;
+          const proc::Step waiting = Step();
           b.Key(keys::kReturn);
           b.RunUntil([&] { return Message() || Step() != waiting; }, 2000);
         }
-        b.RunUntil([&] { return Message() || Step() == 0; }, 8000);
+        b.RunUntil([&] { return Message() || Step() == proc::None; }, 8000);
         return;
     }
   }
@@ -300,14 +298,14 @@ TEST_P(FaultMatrixTest, EndsInADefinedStateAndTheNextConnectReadsTheRadio) {
     ASSERT_EQ(b.window.messages.size(), 1u);
     EXPECT_EQ(b.window.messages[0].substr(0, b.window.messages[0].find('\r')), c.message);
     EXPECT_FALSE(b.app->gCom.comOpen());
-    EXPECT_EQ(b.Model().opState, 0);
+    EXPECT_EQ(b.Model().opState, op::Idle);
     EXPECT_TRUE(b.window.FrameVisible(0)) << "the Connect page";
     EXPECT_FALSE(b.window.FrameVisible(1));
   } else {
     EXPECT_TRUE(b.window.messages.empty()) << b.window.messages.front();
     EXPECT_TRUE(b.Model().RigR4TProp_EditEnabled());
     EXPECT_TRUE(b.window.FrameVisible(1)) << "the console";
-    EXPECT_EQ(Step(), 0) << "the procedure has ended";
+    EXPECT_EQ(Step(), proc::None) << "the procedure has ended";
     EXPECT_FALSE(b.window.atisWaiting);
     if (c.point.stage == Stage::Connect) {
       EXPECT_TRUE(Settled());

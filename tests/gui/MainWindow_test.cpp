@@ -377,7 +377,7 @@ TEST(MainWindowMessages, CloneErrorShownInWindowModalBoxWithoutBlockingTheHeartb
     const QPoint at = connect->mapTo(&b.window, connect->rect().center());
     QTest::mouseClick(b.window.windowHandle(), Qt::LeftButton, {}, at);
     b.Run(50);
-    EXPECT_EQ(b.Model().opState, 0);
+    EXPECT_EQ(b.Model().opState, op::Idle);
 
     box->button(QMessageBox::Ok)->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return b.window.messageBox() == nullptr; }, 1000)) << "the box is gone";

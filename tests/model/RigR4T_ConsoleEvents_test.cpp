@@ -262,7 +262,7 @@ TEST_F(ModelEvents, ALevelWaitsWhileRfPowerIsStillToBeSent) {
 
 struct ProcLineCase {
   const char* name;
-  int16_t procStep;
+  proc::Step procStep;
   bool japan;
   Line line;
   int16_t value;
@@ -285,38 +285,38 @@ TEST_P(ModelProcedureLine, LineFollowsTheProcedureStep) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ModelProcedureLine,
     ::testing::Values(
-        ProcLineCase{"AtisIdle", 0, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
-        ProcLineCase{"AtisStarting", 1, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
-        ProcLineCase{"Atis1300", 2, false, kAtis, 100, 0, "      ATIS: 1300Hz: Level = 100 [################----]"},
-        ProcLineCase{"Atis1300Set", 3, false, kAtis, 5, 0, "      ATIS: 1300Hz: Level =   5 [#-------------------]"},
-        ProcLineCase{"Atis2100", 5, false, kAtis, 127, 0, "      ATIS: 2100Hz: Level = 127 [####################]"},
-        ProcLineCase{"AtisAlternating", 6, false, kAtis, 64, 0, "      ATIS: 1300/2100Hz"},
-        ProcLineCase{"AtisAlternatingJapan", 7, true, kAtis, 64, 0,
+        ProcLineCase{"AtisIdle", proc::None, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
+        ProcLineCase{"AtisStarting", proc::AtisStart, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
+        ProcLineCase{"Atis1300", proc::Atis1300, false, kAtis, 100, 0, "      ATIS: 1300Hz: Level = 100 [################----]"},
+        ProcLineCase{"Atis1300Set", proc::Atis1300Set, false, kAtis, 5, 0, "      ATIS: 1300Hz: Level =   5 [#-------------------]"},
+        ProcLineCase{"Atis2100", proc::Atis2100Set, false, kAtis, 127, 0, "      ATIS: 2100Hz: Level = 127 [####################]"},
+        ProcLineCase{"AtisAlternating", proc::AtisAlternating, false, kAtis, 64, 0, "      ATIS: 1300/2100Hz"},
+        ProcLineCase{"AtisAlternatingJapan", proc::AtisAlternatingSet, true, kAtis, 64, 0,
                      "      ATIS: 1300/2100Hz: Level =  64 [##########----------]"},
-        ProcLineCase{"AtisCode", 9, false, kAtis, 0, 0, "      ATIS: Code"},
-        ProcLineCase{"AtisOff", 10, false, kAtis, 0, 0, "      ATIS: OFF..."},
-        ProcLineCase{"AtisEnding", 11, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
-        ProcLineCase{"TxfIdle", 0, false, kTxf, 0, 0, "       TXF: [Enter] to Start"},
-        ProcLineCase{"TxfRunning", 13, false, kTxf, 131, 0,
+        ProcLineCase{"AtisCode", proc::AtisCodeSet, false, kAtis, 0, 0, "      ATIS: Code"},
+        ProcLineCase{"AtisOff", proc::AtisOff, false, kAtis, 0, 0, "      ATIS: OFF..."},
+        ProcLineCase{"AtisEnding", proc::AtisEnd, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
+        ProcLineCase{"TxfIdle", proc::None, false, kTxf, 0, 0, "       TXF: [Enter] to Start"},
+        ProcLineCase{"TxfRunning", proc::TxfMeasure, false, kTxf, 131, 0,
                      "       TXF: TX Freq = 156.050, Setting = 131 [##########----------]"},
-        ProcLineCase{"TxfDuringSql", 16, false, kTxf, 131, 0, "       TXF: [Enter] to Start"},
-        ProcLineCase{"SqlFirstSignal", 17, false, kSql, 0, 0, "       SQL: Input 1st signal and push [Enter]"},
-        ProcLineCase{"SqlSecondSignal", 18, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
-        ProcLineCase{"SqlLastStep", 21, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
-        ProcLineCase{"SqlDuringSweep", 22, false, kSql, 0, 0, "       SQL: [Enter] to Start"},
-        ProcLineCase{"BpfAllSweeping", 24, false, kBpfAll, 0, 0xF, "   BPF ALL: Sweeping"},
-        ProcLineCase{"BpfAllIdle", 0, false, kBpfAll, 0, 0, "   BPF ALL: [Enter] to Sweep"},
-        ProcLineCase{"BpfLineSwept", 26, false, kBpfT2, 5, 0x2,
+        ProcLineCase{"TxfDuringSql", proc::SqlStart, false, kTxf, 131, 0, "       TXF: [Enter] to Start"},
+        ProcLineCase{"SqlFirstSignal", proc::SqlNoise1, false, kSql, 0, 0, "       SQL: Input 1st signal and push [Enter]"},
+        ProcLineCase{"SqlSecondSignal", proc::SqlNoise2, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
+        ProcLineCase{"SqlLastStep", proc::SqlEnd, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
+        ProcLineCase{"SqlDuringSweep", proc::BpfStart, false, kSql, 0, 0, "       SQL: [Enter] to Start"},
+        ProcLineCase{"BpfAllSweeping", proc::BpfNextFilter, false, kBpfAll, 0, 0xF, "   BPF ALL: Sweeping"},
+        ProcLineCase{"BpfAllIdle", proc::None, false, kBpfAll, 0, 0, "   BPF ALL: [Enter] to Sweep"},
+        ProcLineCase{"BpfLineSwept", proc::BpfEnd, false, kBpfT2, 5, 0x2,
                      "    BPF T2:   5 [##########----------] Sweeping"},
-        ProcLineCase{"BpfLineNotSwept", 22, false, kBpfT1, 5, 0x2, "    BPF T1:   5 [##########----------]"},
-        ProcLineCase{"BpfLineIdle", 0, false, kBpfT4, -128, 0,
+        ProcLineCase{"BpfLineNotSwept", proc::BpfStart, false, kBpfT1, 5, 0x2, "    BPF T1:   5 [##########----------]"},
+        ProcLineCase{"BpfLineIdle", proc::None, false, kBpfT4, -128, 0,
                      "    BPF T4:-128 [--------------------] [Enter] to Sweep"}),
     [](const ::testing::TestParamInfo<ProcLineCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ModelEvents, TxfShowsInhibitOnAReceiveOnlyChannel) {
   SelectChannel(0, 140);
   con().SendE8(kChNo);
-  m().procStep = 12;
+  m().procStep = proc::TxfStart;
   con().Disp(kTxf);
   EXPECT_EQ(LineOf(kTxf), "       TXF: TX Freq = Inhibit, Setting =   0 [--------------------]");
 }
@@ -327,9 +327,9 @@ enum class Raised { None, Atis, Txf, Sql };
 
 struct EnterCase {
   const char* name;
-  int16_t stepBefore;
+  proc::Step stepBefore;
   Line line;
-  int16_t stepAfter;
+  proc::Step stepAfter;
   Raised raised;
   uint8_t bpfMaskAfter;
   Line sweepItemAfter;
@@ -340,7 +340,7 @@ class ModelEnter : public ModelEvents, public ::testing::WithParamInterface<Ente
 TEST_P(ModelEnter, EnterStartsOrSignalsTheProcedureOfItsLine) {
   const EnterCase& c = GetParam();
   m().procStep = c.stepBefore;
-  if (c.stepBefore >= 22) {
+  if (proc::InBpf(c.stepBefore)) {
     m().bpfSelect = {true, false, false, false};
     m().idxSweepItem = kBpfT1;
   }
@@ -354,7 +354,7 @@ TEST_P(ModelEnter, EnterStartsOrSignalsTheProcedureOfItsLine) {
   EXPECT_EQ(m().flgSqlEnter, c.raised == Raised::Sql);
   for (size_t k = 0; k < 4; ++k) EXPECT_EQ(m().bpfSelect[k], ((c.bpfMaskAfter >> k) & 1) != 0) << k;
   EXPECT_EQ(m().idxSweepItem, c.sweepItemAfter);
-  if (c.stepAfter == 1) {
+  if (c.stepAfter == proc::AtisStart) {
     EXPECT_EQ(con().Value(kAtis), 0);
   }
 }
@@ -362,20 +362,20 @@ TEST_P(ModelEnter, EnterStartsOrSignalsTheProcedureOfItsLine) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ModelEnter,
     ::testing::Values(
-        EnterCase{"AtisStartsAtStep1", 0, kAtis, 1, Raised::None, 0, kBpfAll},
-        EnterCase{"AtisAgainOnlySignals", 3, kAtis, 3, Raised::Atis, 0, kBpfAll},
-        EnterCase{"TxfStartsAtStep12", 0, kTxf, 12, Raised::None, 0, kBpfAll},
-        EnterCase{"TxfAgainOnlySignals", 14, kTxf, 14, Raised::Txf, 0, kBpfAll},
-        EnterCase{"SqlStartsAtStep16", 0, kSql, 16, Raised::None, 0, kBpfAll},
-        EnterCase{"SqlAgainOnlySignals", 17, kSql, 17, Raised::Sql, 0, kBpfAll},
-        EnterCase{"TxfEndsTheSqlProcedure", 17, kTxf, 12, Raised::None, 0, kBpfAll},
-        EnterCase{"AtisEndsTheSweep", 23, kAtis, 1, Raised::None, 0x1, kBpfT1},
-        EnterCase{"BpfT3SweepsOnlyT3", 0, kBpfT3, 22, Raised::None, 0x4, kBpfT3},
-        EnterCase{"BpfAllSweepsAllFour", 0, kBpfAll, 22, Raised::None, 0xF, kBpfAll},
-        EnterCase{"BpfEndsTheAtisProcedure", 5, kBpfT4, 22, Raised::None, 0x8, kBpfT4},
-        EnterCase{"BpfLineIgnoredDuringASweep", 24, kBpfT4, 24, Raised::None, 0x1, kBpfT1},
-        EnterCase{"BpfAllIgnoredDuringASweep", 25, kBpfAll, 25, Raised::None, 0x1, kBpfT1},
-        EnterCase{"ValueLineHasNoEnter", 13, kMod, 13, Raised::None, 0, kBpfAll}),
+        EnterCase{"AtisStartsAtStep1", proc::None, kAtis, proc::AtisStart, Raised::None, 0, kBpfAll},
+        EnterCase{"AtisAgainOnlySignals", proc::Atis1300Set, kAtis, proc::Atis1300Set, Raised::Atis, 0, kBpfAll},
+        EnterCase{"TxfStartsAtStep12", proc::None, kTxf, proc::TxfStart, Raised::None, 0, kBpfAll},
+        EnterCase{"TxfAgainOnlySignals", proc::TxfWrite, kTxf, proc::TxfWrite, Raised::Txf, 0, kBpfAll},
+        EnterCase{"SqlStartsAtStep16", proc::None, kSql, proc::SqlStart, Raised::None, 0, kBpfAll},
+        EnterCase{"SqlAgainOnlySignals", proc::SqlNoise1, kSql, proc::SqlNoise1, Raised::Sql, 0, kBpfAll},
+        EnterCase{"TxfEndsTheSqlProcedure", proc::SqlNoise1, kTxf, proc::TxfStart, Raised::None, 0, kBpfAll},
+        EnterCase{"AtisEndsTheSweep", proc::BpfPresets, kAtis, proc::AtisStart, Raised::None, 0x1, kBpfT1},
+        EnterCase{"BpfT3SweepsOnlyT3", proc::None, kBpfT3, proc::BpfStart, Raised::None, 0x4, kBpfT3},
+        EnterCase{"BpfAllSweepsAllFour", proc::None, kBpfAll, proc::BpfStart, Raised::None, 0xF, kBpfAll},
+        EnterCase{"BpfEndsTheAtisProcedure", proc::Atis2100Set, kBpfT4, proc::BpfStart, Raised::None, 0x8, kBpfT4},
+        EnterCase{"BpfLineIgnoredDuringASweep", proc::BpfNextFilter, kBpfT4, proc::BpfNextFilter, Raised::None, 0x1, kBpfT1},
+        EnterCase{"BpfAllIgnoredDuringASweep", proc::BpfSweep, kBpfAll, proc::BpfSweep, Raised::None, 0x1, kBpfT1},
+        EnterCase{"ValueLineHasNoEnter", proc::TxfMeasure, kMod, proc::TxfMeasure, Raised::None, 0, kBpfAll}),
     [](const ::testing::TestParamInfo<EnterCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ModelEvents, StartingASweepOfOneLineMarksOnlyThatLine) {
@@ -385,7 +385,7 @@ TEST_F(ModelEvents, StartingASweepOfOneLineMarksOnlyThatLine) {
 }
 
 TEST_F(ModelEvents, EndingAProcedureRestoresTheAtisLineAndAsksForTheToneOff) {
-  m().procStep = 3;
+  m().procStep = proc::Atis1300Set;
   m().flgAtisActive = true;
   m().flgAtisWait = false;
   con().set_EeAdr(kAtis, 0xFE5);
@@ -393,9 +393,9 @@ TEST_F(ModelEvents, EndingAProcedureRestoresTheAtisLineAndAsksForTheToneOff) {
   con().set_WaitAfterE8(kBpfT2, 500);
   con().EnterPushed(kMod);
 
-  m().RigOpFunc_ClickCmd00(1);
+  m().RigOpFunc_ClickCmd00(frm::kButtonReload);
 
-  EXPECT_EQ(m().procStep, 0);
+  EXPECT_EQ(m().procStep, proc::None);
   EXPECT_EQ(con().EeAdr(kAtis), -1);
   EXPECT_EQ(con().E8Command(kAtis), -1);
   EXPECT_TRUE(m().flgAtisWait);
@@ -412,8 +412,7 @@ TEST_F(ModelEvents, OnlyTheLastEnterBeforeTheTaskRunsIsExecuted) {
   EXPECT_FALSE(con().flgEnterOn(kSql));
   EXPECT_TRUE(con().flgEnterOn(kTxf));
   b.Run(50);
-  EXPECT_GE(m().procStep, 12);
-  EXPECT_LE(m().procStep, 15);
+  EXPECT_TRUE(proc::InTxf(m().procStep));
   EXPECT_FALSE(con().flgEnterOn(kTxf));
 }
 
@@ -427,7 +426,7 @@ TEST(ModelSurface, ReloadAndDumpButtonsDoNothingBeforeTheConsoleIsLive) {
   EXPECT_FALSE(b.Model().flgReloadRequest);
   EXPECT_FALSE(b.Model().flgDispParaRequest);
   b.Run(200);
-  EXPECT_EQ(b.Model().opState, 0);
+  EXPECT_EQ(b.Model().opState, op::Idle);
   EXPECT_TRUE(b.window.frames[0]);
   EXPECT_FALSE(b.window.buttonEnabled[1]);
   EXPECT_FALSE(b.window.buttonEnabled[2]);
@@ -441,7 +440,7 @@ TEST_F(ModelEvents, TheSamePortNumberKeepsTheConsoleAnotherResetsIt) {
 
   m().RigOpFunc_SetComPortNo(3);
   EXPECT_EQ(con().Value(kMod), 0);
-  EXPECT_EQ(m().opState, 0);
+  EXPECT_EQ(m().opState, op::Idle);
   EXPECT_FALSE(b.app->gCom.comOpen());
   EXPECT_EQ(b.app->myObjNbx3Seq.ComPortNo, 3);
 }

@@ -71,7 +71,7 @@ TEST(ItemTable, ResettingALiveConsoleTwiceGivesTheSameFifteenLines) {
     EXPECT_EQ(b.Console().Value(static_cast<int16_t>(i)), 0) << i;
   }
   EXPECT_EQ(first[kChNo], "    CH No.: 01  (RX Freq = 160.650, TX Freq = 156.050)");
-  EXPECT_EQ(b.Model().opState, 0);
+  EXPECT_EQ(b.Model().opState, op::Idle);
   EXPECT_FALSE(b.app->gCom.comOpen());
 }
 

@@ -20,7 +20,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
 
   // Mode 1: the 1300 Hz level from 0xFE5 (100) is shown and sent live.
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(3));
+  ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
   p.b.Run(500);
   EXPECT_EQ(p.Line(atis), "      ATIS: 1300Hz: Level = 100 [################----]");
   EXPECT_EQ(p.b.radio.atisMode(), 1);
@@ -35,12 +35,12 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 09 65", "> 09 66"));
   EXPECT_EQ(p.b.Image().ReadByte(0xFE5), 102);
   EXPECT_EQ(p.b.radio.peek(0xFE5), 102);
-  EXPECT_EQ(p.Model().procStep, 3) << "the level stays until Enter";
+  EXPECT_EQ(p.Model().procStep, proc::Atis1300Set) << "the level stays until Enter";
 
   // Mode 2: the 2100 Hz level from 0xFE6 (96).
   mark = p.Mark();
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(5));
+  ASSERT_TRUE(p.RunToStep(proc::Atis2100Set));
   p.b.Run(500);
   EXPECT_EQ(p.Line(atis), "      ATIS: 2100Hz: Level =  96 [###############-----]");
   EXPECT_EQ(p.b.radio.atisMode(), 2);
@@ -49,7 +49,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   // Mode 3: alternating tones; the line has no level of its own here.
   mark = p.Mark();
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(7));
+  ASSERT_TRUE(p.RunToStep(proc::AtisAlternatingSet));
   p.b.Run(500);
   EXPECT_EQ(p.Line(atis), "      ATIS: 1300/2100Hz");
   EXPECT_EQ(p.b.radio.atisMode(), 3);
@@ -60,7 +60,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   // Mode 4: the code.
   mark = p.Mark();
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(9));
+  ASSERT_TRUE(p.RunToStep(proc::AtisCodeSet));
   p.b.Run(500);
   EXPECT_EQ(p.Line(atis), "      ATIS: Code");
   EXPECT_EQ(p.b.radio.atisMode(), 4);
@@ -69,11 +69,11 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   // Off, confirmed, beep.
   mark = p.Mark();
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(10));
+  ASSERT_TRUE(p.RunToStep(proc::AtisOff));
   EXPECT_EQ(p.Line(atis), "      ATIS: OFF...");
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
   EXPECT_EQ(p.Line(atis), "      ATIS: [Enter] to Start");
   EXPECT_EQ(p.b.radio.atisMode(), 0);
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 00", "< 03 05"));
@@ -95,7 +95,7 @@ TEST(AtisProcedure, JapanRadioSetsOnlyTheCombinedLevel) {
   const size_t mark = p.Mark();
 
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(7));
+  ASSERT_TRUE(p.RunToStep(proc::AtisAlternatingSet));
   p.b.Run(500);
   EXPECT_EQ(p.Line(atis), "      ATIS: 1300/2100Hz: Level =  98 [###############-----]");
   EXPECT_EQ(p.b.radio.atisMode(), 3);
@@ -119,10 +119,10 @@ TEST(AtisProcedure, EnterBeforeTheConfirmationIsForgotten) {
   ASSERT_TRUE(p.Connect());
   const int16_t atis = p.Model().idxAtis;
   p.Enter(atis);
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == 2; }, 2000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::Atis1300; }, 2000));
   p.Enter(atis);  // before mode 1 is asked for and confirmed
   p.b.Run(1000);
-  EXPECT_EQ(p.Model().procStep, 3);
+  EXPECT_EQ(p.Model().procStep, proc::Atis1300Set);
   EXPECT_EQ(p.b.radio.atisMode(), 1);
 }
 
@@ -133,14 +133,14 @@ TEST(AtisProcedure, RefusedSecondModeEndsAndSwitchesTheFirstOff) {
   ASSERT_TRUE(p.Connect());
   const int16_t atis = p.Model().idxAtis;
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(3));
+  ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
   p.b.Run(300);
   ASSERT_EQ(p.b.radio.atisMode(), 1);
 
   p.b.radio.addFault(Fault{FaultKind::AtisNeverConfirmed, FaultTrigger::subCommand(0x03), true, 0});
   const size_t mark = p.Mark();
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(0));
+  ASSERT_TRUE(p.RunToStep(proc::None));
   p.b.Run(1000);
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 02", "< 03 01", "> 03 00", "< 03 05"));
   EXPECT_EQ(p.b.radio.atisMode(), 0);
@@ -162,7 +162,7 @@ TEST(AtisProcedure, RadioThatRefusesToneModesEndsItAtOnce) {
   const size_t mark = p.Mark();
   p.Enter(atis);
   p.b.Run(2000);
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
   // A refused request may still have switched something on: the generator
   // is switched off, and that is confirmed.
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 01", "< 03 01", "> 03 00", "< 03 05"));

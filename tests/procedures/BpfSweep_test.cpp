@@ -52,7 +52,7 @@ TEST(BpfSweep, SingleFilterSweepsOnlyThatFilter) {
   EXPECT_EQ(p.Line(t1), "    BPF T1: -12 [#########-----------] [Enter] to Sweep");
   EXPECT_EQ(p.Line(all), "   BPF ALL: [Enter] to Sweep");
   ASSERT_TRUE(p.RunToBeep());
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
 
   // Step 4 from -128 meets the flat top 26..34 at 28 and 32: the middle is 30.
   const std::vector<WriteRun> runs = BpfWriteRuns(p.b.radio, mark);

@@ -112,7 +112,7 @@ class ProcedureBench {
     for (int i = 0; i < times; ++i) b.Key(keys::kRight);
   }
   // Runs until the procedure step is `step`.
-  [[nodiscard]] bool RunToStep(int16_t step, int limitMs = 5000) {
+  [[nodiscard]] bool RunToStep(proc::Step step, int limitMs = 5000) {
     return b.RunUntil([&] { return Model().procStep == step; }, limitMs);
   }
   // Runs until the window has beeped `count` times in all.

@@ -18,15 +18,15 @@ TEST(ProcedureInterrupt, AtisEndedBySqlSwitchesTheGeneratorOff) {
   const int16_t atis = p.Model().idxAtis;
   const int16_t sql = p.Model().idxSql;
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(3));
+  ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
   p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(5));
+  ASSERT_TRUE(p.RunToStep(proc::Atis2100Set));
   p.b.Run(300);
   ASSERT_EQ(p.b.radio.atisMode(), 2);
 
   const size_t mark = p.Mark();
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(17));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   p.b.Run(500);
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 00", "< 03 05"));
   EXPECT_EQ(p.b.radio.atisMode(), 0);
@@ -65,15 +65,14 @@ TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
   const size_t mark = p.Mark();
   p.Enter(p.Model().idxAtis);
   // The 1300 Hz request is on its way; its answer is not in yet.
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == 2 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::Atis1300 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
   if (c.interrupt) c.interrupt(p);
   p.b.Run(500);
   if (p.Model().RigR4TProp_DispPara()) {
     p.b.app->main.cmd00_Click(2);  // back from the dump: the cycle goes on
   }
   const auto atisOver = [&] {
-    const int16_t step = p.Model().procStep;
-    return (step == 0 || step >= 12) && !p.Model().flgAtisWait;  // ended, or another procedure runs
+    return !proc::InAtis(p.Model().procStep) && !p.Model().flgAtisWait;  // ended, or another procedure runs
   };
   ASSERT_TRUE(p.b.RunUntil(atisOver, 5000));
   p.b.Run(500);
@@ -103,11 +102,11 @@ TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
   const int16_t t1 = p.Model().idxBpfT1;
   const int16_t t3 = static_cast<int16_t>(t1 + 2);
   p.Enter(t3);
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == 25 && p.Console().Value(t3) >= -60; }, 20000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::BpfSweep && p.Console().Value(t3) >= -60; }, 20000));
   ASSERT_EQ(p.Console().WaitAfterE8(t3), 0);
 
   p.b.app->main.cmd00_Click(1);  // "Reload(F5)"
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
   const int16_t reached = p.Console().Value(t3);
   const size_t mark = p.Mark();
   p.b.Run(2000);
@@ -128,12 +127,12 @@ TEST(ProcedureInterrupt, SqlEndedByTxfWritesNoThreshold) {
   const int16_t txf = p.Model().idxTxf;
   const size_t mark = p.Mark();
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(17));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(18));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise2));
 
   p.Enter(txf);
-  ASSERT_TRUE(p.RunToStep(13));
+  ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
   EXPECT_EQ(p.Line(sql), "       SQL: [Enter] to Start");
   EXPECT_THAT(p.Line(txf), HasSubstr("Setting = 128"));
@@ -141,7 +140,7 @@ TEST(ProcedureInterrupt, SqlEndedByTxfWritesNoThreshold) {
 
   // Enter on SQL now starts it afresh, waiting for the first signal.
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(17));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   EXPECT_EQ(p.Line(txf), "       TXF: [Enter] to Start");
 }
 

@@ -22,21 +22,21 @@ TEST(SqlProcedure, MeasuresTwoSignalsAndWritesSixThresholds) {
   const size_t mark = p.Mark();
 
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(17));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   EXPECT_EQ(p.Line(sql), "       SQL: Input 1st signal and push [Enter]");
   p.b.Run(1000);
   EXPECT_TRUE(SentValues(p.b.radio, 0x99, mark).empty()) << "no reading before Enter";
 
   p.b.radio.setTestSignal(0.0);
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(18));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise2));
   EXPECT_EQ(p.Line(sql), "       SQL: Input 2nd signal and push [Enter]");
 
   p.b.radio.setTestSignal(20.0);
   p.Enter(sql);
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
   EXPECT_EQ(p.Line(sql), "       SQL: [Enter] to Start");
 
   // Readings: NOIS 182 (0 dBuV), NOIS 23 (20 dBuV), TEMPS 173 (25 C).
@@ -87,10 +87,10 @@ TEST_P(SqlThresholds, FollowFromReadingsImageAndOffsets) {
 
   const int16_t sql = p.Model().idxSql;
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(17));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   p.b.radio.setTestSignal(0.0);
   p.Enter(sql);
-  ASSERT_TRUE(p.RunToStep(18));
+  ASSERT_TRUE(p.RunToStep(proc::SqlNoise2));
   p.b.radio.setTestSignal(20.0);
   p.Enter(sql);
   ASSERT_TRUE(p.RunToBeep());

@@ -55,7 +55,7 @@ TEST_P(TxfBandEdges, RewriteThePresentBandAndItsNeighbours) {
   size_t mark = p.Mark();
   p.Enter(txf);
   p.b.Run(1000);
-  EXPECT_EQ(p.Model().procStep, 13) << "measures again and again";
+  EXPECT_EQ(p.Model().procStep, proc::TxfMeasure) << "measures again and again";
   EXPECT_THAT(p.Line(txf), HasSubstr(": TX Freq = 156.050, Setting = 128"));
   std::vector<std::string> expected;
   for (int e = c.firstEntry; e <= c.lastEntry; ++e) expected.push_back(Write(e, 128 + kOffsets[e]));
@@ -89,7 +89,7 @@ TEST(TxfProcedure, EnterWritesAllTwentyAndEnds) {
   ASSERT_TRUE(p.Connect());
   const int16_t txf = p.Model().idxTxf;
   p.Enter(txf);
-  ASSERT_TRUE(p.RunToStep(13));
+  ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
   p.Right(txf, 2);
   p.b.Run(500);
@@ -98,7 +98,7 @@ TEST(TxfProcedure, EnterWritesAllTwentyAndEnds) {
   p.Enter(txf);
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, 0);
+  EXPECT_EQ(p.Model().procStep, proc::None);
   EXPECT_EQ(p.Line(txf), "       TXF: [Enter] to Start");
   std::vector<std::string> expected;
   for (int e = 0; e < 20; ++e) expected.push_back(Write(e, 130 + kOffsets[e]));
@@ -137,7 +137,7 @@ TEST_P(TxfStartValue, ComesFromTheTableOrTheDefault) {
   ASSERT_TRUE(p.Connect());
   const int16_t txf = p.Model().idxTxf;
   p.Enter(txf);
-  ASSERT_TRUE(p.RunToStep(13));
+  ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   EXPECT_EQ(p.Console().Value(txf), c.start);
   EXPECT_EQ(p.Console().Max(txf), c.max);
   char setting[32];
@@ -177,7 +177,7 @@ TEST(TxfProcedure, AllOffsetsZeroWriteTheBaseEverywhere) {
   ASSERT_TRUE(p.Connect());
   const int16_t txf = p.Model().idxTxf;
   p.Enter(txf);
-  ASSERT_TRUE(p.RunToStep(13));
+  ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
   const size_t mark = p.Mark();
   p.Enter(txf);
@@ -197,7 +197,7 @@ TEST(TxfProcedure, EntryBelowZeroIsHeldAtZero) {
   ASSERT_TRUE(p.Connect());
   const size_t mark = p.Mark();
   p.Enter(p.Model().idxTxf);
-  ASSERT_TRUE(p.RunToStep(13));
+  ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
   EXPECT_EQ(p.Console().Value(p.Model().idxTxf), 0);
   EXPECT_THAT(TableWrites(p.b.radio, mark), ElementsAre(Write(0, 10), Write(1, 0)));

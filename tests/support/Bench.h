@@ -27,10 +27,14 @@ inline bool AllSent(PwApp& app) {
 }
 // After Connect: the console is live, ATIS is confirmed off, every item sent.
 inline bool FirstCycleDone(PwApp& app) {
-  return app.gIndOp->opState >= 3 && !app.gIndOp->flgAtisWait && AllSent(app);
+  return app.gIndOp->opState >= op::CycleStart && !app.gIndOp->flgAtisWait && AllSent(app);
 }
 // The operation task is in its monitor cycle.
-inline bool Cycling(PwApp& app) { return app.gIndOp->opState == 27 || app.gIndOp->opState == 26; }
+inline bool Cycling(PwApp& app) {
+  return app.gIndOp->opState == op::CycleEnd || app.gIndOp->opState == op::Procedure;
+}
+// Connected and at rest: the first cycle is done and the task cycles.
+inline bool Settled(PwApp& app) { return FirstCycleDone(app) && Cycling(app); }
 
 class Bench {
  public:
@@ -67,7 +71,7 @@ class Bench {
   // Connect and wait for the first full cycle (console live, ATIS confirmed off).
   bool ConnectAndSettle(int limitMs = 30000) {
     Connect();
-    return RunUntil([&] { return FirstCycleDone(*app); }, limitMs) && RunUntil([&] { return Cycling(*app); }, 2000);
+    return RunUntil([&] { return FirstCycleDone(*app); }, limitMs) && RunUntil([&] { return Settled(*app); }, 2000);
   }
   bool AllSent() { return test::AllSent(*app); }
 
