@@ -127,7 +127,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto checkState = [&] {
     CHECK(drv.lastEeAdr() >= 0 && drv.lastEeAdr() < image.eeSize());
     CHECK(drv.nowError() >= 0 && drv.nowError() <= 4);
-    CHECK(drv.lastError >= 0 && drv.lastError <= 4);
+    CHECK(drv.lastError() >= 0 && drv.lastError() <= 4);
   };
   auto arrive = [&](const ByteStr& chunk) {
     const bool idle = !drv.Running();
@@ -164,12 +164,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint8_t b = in.Byte();
         const int16_t mode = static_cast<int16_t>(b % 6);
         drv.set_workMode(mode);
-        if (mode == clsCmcNbx3Drv::kModeE8 && (b & 0x80)) drv.waitAnswer = true;
+        if (mode == clsCmcNbx3Drv::kModeE8 && (b & 0x80)) drv.set_waitAnswer(true);
         CHECK(drv.lastEeAdr() == 0 && drv.varLastE8Answer().empty());
         break;
       }
       case 1: {  // send a payload
-        drv.retryCount = static_cast<int16_t>(in.Byte() % 4);
+        drv.set_retryCount(static_cast<int16_t>(in.Byte() % 4));
         const ByteStr payload = in.Bytes(in.Byte() % 48);
         const size_t writtenBefore = link.written.size();
         const bool couldSend = drv.SendEnable();

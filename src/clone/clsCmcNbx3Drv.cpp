@@ -10,21 +10,21 @@ clsCmcNbx3Drv::clsCmcNbx3Drv(IClock& clock) : waitTimer_(clock) { Reset(); }
 
 void clsCmcNbx3Drv::set_workMode(int16_t mode) {
   workMode_ = mode;
-  waitAnswer = (mode == kModeIdentify || mode == kModeCloneRead || mode == 4);
+  waitAnswer_ = (mode == kModeIdentify || mode == kModeCloneRead || mode == kModeCloneResult);
   lastEeAdr_ = 0;
   varLastE8Answer_.clear();
 }
 
 void clsCmcNbx3Drv::set_nowError(int16_t code) {
   nowError_ = code;
-  if (code != 0) lastError = code;
+  if (code != kErrNone) lastError_ = code;
   EndExchange();
 }
 
 void clsCmcNbx3Drv::EndExchange() {
   waitState_ = WaitState::Idle;
   echoPattern_.clear();
-  retryCount = 0;
+  retryCount_ = 0;
   ready_ = true;
 }
 
@@ -51,7 +51,7 @@ bool clsCmcNbx3Drv::SendEnable() const {
 
 int16_t clsCmcNbx3Drv::Send(const ByteStr& payload) {
   const int16_t result = RealSend(payload);
-  retriesLeft_ = retryCount;
+  retriesLeft_ = retryCount_;
   return result;
 }
 
@@ -72,14 +72,14 @@ int16_t clsCmcNbx3Drv::RealSend(const ByteStr& payload) {
   ready_ = false;
   if (waitEcho()) {
     EnterWait(WaitState::Echo);
-  } else if (waitAnswer) {
+  } else if (waitAnswer_) {
     EnterWait(WaitState::Answer);
   } else {
     EndExchange();
   }
   // A frame that wants no answer is sent and forgotten; its echo is dropped
   // when it arrives because the driver is idle by then.
-  if (!waitAnswer) EndExchange();
+  if (!waitAnswer_) EndExchange();
   return 0;
 }
 
@@ -140,7 +140,7 @@ void clsCmcNbx3Drv::read(const ByteStr& bytes) {
 }
 
 void clsCmcNbx3Drv::EchoFound() {
-  if (waitAnswer) {
+  if (waitAnswer_) {
     EnterWait(WaitState::Answer);
   } else {
     EndExchange();

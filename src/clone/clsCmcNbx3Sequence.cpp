@@ -85,7 +85,7 @@ std::string clsCmcNbx3Sequence::ansNameS() const {
 }
 
 void clsCmcNbx3Sequence::IdentityCheck() {
-  if (com_.nbx3D.lastError != 0) {
+  if (com_.nbx3D.lastError() != clsCmcNbx3Drv::kErrNone) {
     error_ = kErrIdentify;
     return;
   }
@@ -99,7 +99,7 @@ void clsCmcNbx3Sequence::IdentityCheck() {
 }
 
 int16_t clsCmcNbx3Sequence::ChooseNext() {
-  const bool driverOk = com_.nbx3D.lastError == 0;
+  const bool driverOk = com_.nbx3D.lastError() == clsCmcNbx3Drv::kErrNone;
   switch (operation_) {
     case kOpIdentify:
       return step_ == 0 ? kSubIdentify : kSubFinish;
@@ -141,7 +141,7 @@ void clsCmcNbx3Sequence::task() {
 }
 
 void clsCmcNbx3Sequence::Prepare() {
-  com_.nbx3D.lastError = 0;
+  com_.nbx3D.ClearLastError();
   error_ = 0;
   com_.set_comPortNum(ComPortNo);
   com_.set_comOpen(true);
@@ -176,8 +176,8 @@ void clsCmcNbx3Sequence::RunSubOperation(int16_t sub) {
     case kSubE8:
       Prepare();
       drv.set_workMode(clsCmcNbx3Drv::kModeE8);
-      drv.waitAnswer = e8AnsRequired;
-      drv.retryCount = 2;
+      drv.set_waitAnswer(e8AnsRequired);
+      drv.set_retryCount(2);
       payload = {frame::kAdjust};
       for (uint8_t b : IdentityBytes()) payload.push_back(b);
       for (uint8_t b : HexStrToByteStr(e8HexStrToSend)) payload.push_back(b);

@@ -20,6 +20,10 @@ const char* const kSqlLabels[2] = {"OPEN :", "CLOSE:"};
 constexpr int16_t kTempsIndex = 4;
 constexpr int16_t kBattIndex = 10;
 constexpr uint8_t kAtisSubCommand = 0x03;
+// ATIS statuses: the radio confirms a mode with 5; an answer that fails the
+// checks counts as 6, which is never a confirmation.
+constexpr int16_t kAtisConfirmed = 5;
+constexpr int16_t kAtisBadAnswer = 6;
 
 std::string Right(const std::string& s, size_t w) { return s.size() <= w ? s : s.substr(s.size() - w); }
 
@@ -167,8 +171,8 @@ bool clsIndOp_RigR4T::RigOpFunc_AtisStatus(int16_t mode) {
     return false;
   }
   const ByteStr& answer = drv_.varLastE8Answer();
-  const int16_t status = RigOpFunc_AnswerIsBad(answer) ? 6 : RigOpFunc_AnswerValue(answer);
-  if (status != 5) return false;
+  const int16_t status = RigOpFunc_AnswerIsBad(answer) ? kAtisBadAnswer : RigOpFunc_AnswerValue(answer);
+  if (status != kAtisConfirmed) return false;
   flgAtisActive = lastAtisMode_ != 0;
   return true;
 }

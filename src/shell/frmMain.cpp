@@ -130,23 +130,23 @@ std::string frmMain::ComposeCloneErrorText(const frmCom& com, int16_t lastError,
     first = "Cannot access COM " + std::to_string(com.comPortNum()) + ".";
   } else if (com.errOverflow) {
     first = "COM buffer Overflow.";
-  } else if (lastError == 1) {
+  } else if (lastError == clsCmcNbx3Drv::kErrNoEcho) {
     first = "Cannot access COM port";
-  } else if (lastError == 2) {
+  } else if (lastError == clsCmcNbx3Drv::kErrNoAnswer) {
     first = std::string("No answer from ") + kRadioName + ".";
-  } else if (lastError == 3) {
+  } else if (lastError == clsCmcNbx3Drv::kErrInvalidAnswer) {
     first = "Illegal data.";
-  } else if (lastError == 4) {
+  } else if (lastError == clsCmcNbx3Drv::kErrBlockDoesNotFit) {
     first = "Data Overflow.";
-  } else if (lastError == 6) {
+  } else if (lastError == clsCmcNbx3Drv::kErrCloneWriteRefused) {
     first = "Cannot write cloning data.";
     items = kCable | kPower;
-  } else if (lastError != 0) {
+  } else if (lastError != clsCmcNbx3Drv::kErrNone) {
     first = "Cannot Clone.";
-  } else if (seqError == 0) {
+  } else if (seqError == clsCmcNbx3Sequence::kErrNone) {
     first = "Communication failed.";
     items = kCable | kPower;
-  } else if (seqError == 2) {
+  } else if (seqError == clsCmcNbx3Sequence::kErrSubName) {
     return std::string("Version number does not match") + kCrLf + "for this " + kRadioName + ".";
   } else {
     first = "Cannot Clone.";
@@ -159,7 +159,7 @@ std::string frmMain::ComposeCloneErrorText(const frmCom& com, int16_t lastError,
 }
 
 void frmMain::MsgBoxCloneErr() {
-  const std::string text = ComposeCloneErrorText(com_, com_.nbx3D.lastError, seq_.error());
+  const std::string text = ComposeCloneErrorText(com_, com_.nbx3D.lastError(), seq_.error());
   // Everything is reset before the box appears, so ticks that run while it
   // is open find no pending error and report nothing twice.
   if (model_) model_->RigOpFunc_ResetAll();

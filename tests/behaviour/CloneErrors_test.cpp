@@ -154,6 +154,9 @@ TEST(CloneError, RefusedSubNameSendsNoCloneRequest) {
 
 // ---- The composer's order of rules, including codes no radio fault gives -----------
 
+using Drv = clsCmcNbx3Drv;
+using Seq = clsCmcNbx3Sequence;
+
 struct RuleCase {
   const char* name;
   bool cannotOpen;
@@ -178,12 +181,18 @@ TEST_P(CloneErrorRule, FirstMatchingRuleChoosesTheText) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, CloneErrorRule,
     ::testing::Values(
-        RuleCase{"PortBeatsEverything", true, true, 3, 2, Message("Cannot access COM 1.", kPort + kCable + kPower)},
-        RuleCase{"OverflowBeatsTheDriver", false, true, 2, 0, Message("COM buffer Overflow.", kPort + kCable + kPower)},
-        RuleCase{"DriverBeatsTheSequencer", false, false, 2, 2, Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
-        RuleCase{"WriteRefused", false, false, 6, 0, Message("Cannot write cloning data.", kCable + kPower)},
-        RuleCase{"WriteStalled", false, false, 7, 0, Message("Cannot Clone.", kPort + kCable + kPower)},
-        RuleCase{"IdentifyFailed", false, false, 0, 3, Message("Cannot Clone.", kPort + kCable + kPower)}),
+        RuleCase{"PortBeatsEverything", true, true, Drv::kErrInvalidAnswer, Seq::kErrSubName,
+                 Message("Cannot access COM 1.", kPort + kCable + kPower)},
+        RuleCase{"OverflowBeatsTheDriver", false, true, Drv::kErrNoAnswer, Seq::kErrNone,
+                 Message("COM buffer Overflow.", kPort + kCable + kPower)},
+        RuleCase{"DriverBeatsTheSequencer", false, false, Drv::kErrNoAnswer, Seq::kErrSubName,
+                 Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
+        RuleCase{"WriteRefused", false, false, Drv::kErrCloneWriteRefused, Seq::kErrNone,
+                 Message("Cannot write cloning data.", kCable + kPower)},
+        RuleCase{"WriteStalled", false, false, Drv::kErrCloneWriteNotSent, Seq::kErrNone,
+                 Message("Cannot Clone.", kPort + kCable + kPower)},
+        RuleCase{"IdentifyFailed", false, false, Drv::kErrNone, Seq::kErrIdentify,
+                 Message("Cannot Clone.", kPort + kCable + kPower)}),
     [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -38,7 +38,7 @@ class LinkTest : public ::testing::Test {
 TEST_F(LinkTest, CloneReadLeavesTheImageByteIdentical) {
   Seq().easyCloneRead();
   ASSERT_TRUE(RunToIdle());
-  EXPECT_EQ(Drv().lastError, 0);
+  EXPECT_EQ(Drv().lastError(), 0);
   EXPECT_EQ(Seq().error(), 0);
   EXPECT_EQ(b.Image().ReadBlock(0, 4096), ByteStr(b.radio.memory().begin(), b.radio.memory().end()));
   EXPECT_EQ(Sent(0xE0).size(), 1u);
@@ -50,7 +50,7 @@ TEST_F(LinkTest, CloneReadSurvivesNoiseBetweenFrames) {
   b.radio.addFault({FaultKind::NoiseBetweenFrames, FaultTrigger::always(), false, 0});
   Seq().easyCloneRead();
   ASSERT_TRUE(RunToIdle());
-  EXPECT_EQ(Drv().lastError, 0);
+  EXPECT_EQ(Drv().lastError(), 0);
   EXPECT_EQ(b.Image().ReadBlock(0, 4096), ByteStr(b.radio.memory().begin(), b.radio.memory().end()));
 }
 
@@ -70,7 +70,7 @@ TEST_F(LinkTest, E8WithoutAnswerIsSentBeforeTheCallReturns) {
   EXPECT_TRUE(Seq().OpRunning()) << "until the sequencer's next task";
   ASSERT_TRUE(RunToIdle(200));
   EXPECT_EQ(b.radio.peek(0xFE4), 0x3F);
-  EXPECT_EQ(Drv().lastError, 0);
+  EXPECT_EQ(Drv().lastError(), 0);
 }
 
 TEST_F(LinkTest, E8WithAnswerKeepsTheAnswerBytes) {
@@ -100,7 +100,7 @@ TEST_F(LinkTest, UnansweredRequestIsTransmittedThreeTimesThenReported) {
   const int64_t reportedAfter = b.port.Now() - start;
   EXPECT_GE(reportedAfter, 3 * (echoMs + 1200));
   EXPECT_LE(reportedAfter, 3 * (echoMs + 1200 + 2 * 50));
-  EXPECT_EQ(Drv().lastError, clsCmcNbx3Drv::kErrNoAnswer);
+  EXPECT_EQ(Drv().lastError(), clsCmcNbx3Drv::kErrNoAnswer);
   EXPECT_EQ(b.window.messages.size(), 1u);
 }
 
@@ -124,7 +124,7 @@ TEST_P(LinkFailureTest, EndsWithTheRightCodeThePortClosedAndOneMessage) {
     Seq().easySendE8ReqAnswer("943030");
   }
   b.Run(20000);
-  EXPECT_EQ(Drv().lastError, c.driverError);
+  EXPECT_EQ(Drv().lastError(), c.driverError);
   EXPECT_EQ(Seq().error(), c.sequencerError);
   EXPECT_EQ(!Sent(0xE2).empty(), c.e2Sent);
   EXPECT_FALSE(b.app->gCom.comOpen());
@@ -227,8 +227,8 @@ TEST_F(LinkTest, EverySetOfComOpenLeavesTheDriverIdle) {
     frmCom& com = b.app->gCom;
     com.set_comOpen(true);
     Drv().set_workMode(clsCmcNbx3Drv::kModeE8);
-    Drv().waitAnswer = true;
-    Drv().retryCount = 2;
+    Drv().set_waitAnswer(true);
+    Drv().set_retryCount(2);
     ASSERT_EQ(Drv().Send(request), 0);
     ASSERT_TRUE(Drv().Running());
     if (!c.portOpen) b.port.Close();  // gone without the form's doing, as a pulled cable

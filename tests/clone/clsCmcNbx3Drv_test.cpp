@@ -42,8 +42,8 @@ class DriverTest : public ::testing::Test {
   const ByteStr& Echo() const { return link.written.back(); }
   void StartE8Request(uint8_t sub) {
     drv.set_workMode(clsCmcNbx3Drv::kModeE8);
-    drv.waitAnswer = true;
-    drv.retryCount = 2;
+    drv.set_waitAnswer(true);
+    drv.set_retryCount(2);
     ASSERT_EQ(drv.Send({0xE8, 0x23, 0x20, 0x00, 0x01, sub, '3', '0'}), 0);
   }
   ByteStr E8Answer(uint8_t sub, char hi, char lo) const {
@@ -91,7 +91,7 @@ TEST_F(DriverTest, CloneDataGoesIntoTheImageAndBadBlocksAreRefusedWhole) {
   EXPECT_TRUE(drv.Running()) << "more frames are awaited";
 
   drv.read(FromRadio(frame::CloneDataPayload(0x0FF8, ByteStr(16, 0x42))));
-  EXPECT_EQ(drv.lastError, clsCmcNbx3Drv::kErrBlockDoesNotFit);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrBlockDoesNotFit);
   EXPECT_EQ(image.ReadBlock(0x0FF8, 8), ByteStr(8, 0)) << "nothing of the block is written";
   EXPECT_FALSE(drv.Running());
 }
@@ -100,7 +100,7 @@ TEST_F(DriverTest, AnAddressFromTheHighHalfIsRefused) {
   drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
   ASSERT_EQ(drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01}), 0);
   drv.read(Concat(Echo(), FromRadio(frame::CloneDataPayload(0x8000, ByteStr(16, 0x42)))));
-  EXPECT_EQ(drv.lastError, clsCmcNbx3Drv::kErrBlockDoesNotFit);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrBlockDoesNotFit);
   EXPECT_EQ(image.ReadBlock(0, 4096), ByteStr(4096, 0));
 }
 
@@ -129,7 +129,7 @@ TEST_F(DriverTest, InvalidAnswersAndIgnoredFrames) {
   EXPECT_TRUE(drv.Running());
   drv.read(E8Answer(0x95, '1', '2'));  // sub-command not repeated
   EXPECT_FALSE(drv.Running());
-  EXPECT_EQ(drv.lastError, clsCmcNbx3Drv::kErrInvalidAnswer);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrInvalidAnswer);
 }
 
 TEST_F(DriverTest, SendRules) {
@@ -156,12 +156,12 @@ TEST_F(DriverTest, SettingWorkModeClearsAnswerStateButNotErrorsOrIdentity) {
   ASSERT_EQ(drv.Send({0xE0, 0x23, 0x20, 0x00, 0x00}), 0);
   drv.read(Concat(Echo(), FromRadio({0xE1, 0x23, 0x20, 0x00, 0x01})));
   ASSERT_FALSE(drv.ansInfo().empty());
-  drv.lastError = 3;
+  drv.set_nowError(clsCmcNbx3Drv::kErrInvalidAnswer);  // ends nothing: no exchange is open
   drv.set_workMode(clsCmcNbx3Drv::kModeE8);
   EXPECT_TRUE(drv.varLastE8Answer().empty());
   EXPECT_EQ(drv.lastEeAdr(), 0);
   EXPECT_FALSE(drv.ansInfo().empty());
-  EXPECT_EQ(drv.lastError, 3);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrInvalidAnswer);
 }
 
 TEST_F(DriverTest, NoEchoWithin1000msIsError1) {
@@ -171,7 +171,7 @@ TEST_F(DriverTest, NoEchoWithin1000msIsError1) {
   EXPECT_TRUE(drv.Running());
   clock.Advance(1);
   drv.task();
-  EXPECT_EQ(drv.lastError, clsCmcNbx3Drv::kErrNoEcho);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrNoEcho);
   EXPECT_FALSE(drv.Running());
 }
 
@@ -187,7 +187,7 @@ TEST_F(DriverTest, AnUnansweredRequestIsSentThreeTimesThenError2) {
     drv.task();
   }
   EXPECT_EQ(link.written.size(), 3u);
-  EXPECT_EQ(drv.lastError, clsCmcNbx3Drv::kErrNoAnswer);
+  EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrNoAnswer);
 }
 
 }  // namespace
