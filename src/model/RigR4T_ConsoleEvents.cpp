@@ -54,18 +54,18 @@ std::string clsIndOp_RigR4T::ChannelLine(const std::string& title, int16_t val) 
 std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) {
   const std::string t = objConsole.Title(Index);
   switch (evNo) {
-    case 0: {
+    case ev::kDispDialMode: {
       const bool known = InRange(val, 0, kDialTableSize - 1);
       const DialGroup* g = known ? GroupOf(dialTable[static_cast<size_t>(val)]) : nullptr;
       return t + ": " + (g ? g->name : "???");
     }
-    case 1:
+    case ev::kDispChNo:
       return ChannelLine(t, val);
-    case 2: {
+    case ev::kDispRfPower: {
       static const char* kLevels[] = {"High", "Low", "E-Low"};
       return t + ": " + (InRange(val, 0, 2) ? kLevels[val] : "");
     }
-    case 3: {
+    case ev::kDispAtis: {
       std::string s = t + ": ";
       const std::string level = "Level = " + R3(val) + objConsole.BarString(Index);
       if (InRange(procStep, proc::Atis1300, proc::Atis1300Set)) return s + "1300Hz: " + level;
@@ -75,21 +75,21 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
       if (procStep == proc::AtisOff) return s + "OFF...";
       return s + "[Enter] to Start";
     }
-    case 4: {
+    case ev::kDispTxf: {
       if (!proc::InTxf(procStep)) return t + ": [Enter] to Start";
       const int16_t g = InRange(curDialIndex, 0, kDialTableSize - 1) ? dialTable[static_cast<size_t>(curDialIndex)] : 0;
       const std::string tx =
           eep_.RigR4TEep_GetChTxInh(g, curChNo) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo));
       return t + ": TX Freq = " + tx + ", Setting = " + R3(val) + objConsole.BarString(Index);
     }
-    case 5:
+    case ev::kDispSql:
       if (InRange(procStep, proc::SqlStart, proc::SqlNoise1)) return t + ": Input 1st signal and push [Enter]";
       if (InRange(procStep, proc::SqlNoise2, proc::SqlEnd)) return t + ": Input 2nd signal and push [Enter]";
       return t + ": [Enter] to Start";
-    case 6:
+    case ev::kDispBpfAll:
       if (proc::InBpf(procStep) && Index == idxSweepItem) return t + ": Sweeping";
       return t + ": [Enter] to Sweep";
-    case 7: {
+    case ev::kDispBpfLine: {
       std::string s = objConsole.DefaultString(Index);
       if (proc::InBpf(procStep)) {
         const int k = Index - idxBpfT1;
@@ -105,7 +105,7 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
 
 void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) {
   switch (evNo) {
-    case 0: {
+    case ev::kSendDialMode: {
       if (!InRange(val, 0, kDialTableSize - 1)) return;
       curDialIndex = val;
       const int16_t code = dialTable[static_cast<size_t>(curDialIndex)];
@@ -126,7 +126,7 @@ void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int1
       objConsole.set_flgChanged(idxChNo, true);
       return;
     }
-    case 1: {
+    case ev::kSendChNo: {
       if (!InRange(val, 0, kChListSize - 1)) return;
       const int16_t ch = chList[static_cast<size_t>(val)];
       seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(ch));
@@ -134,7 +134,7 @@ void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int1
       curChNo = ch;
       return;
     }
-    case 2:
+    case ev::kSendPowerLevel:
       if (objConsole.flgChanged(idxRfPower)) {
         // RF Power must reach the radio first; this level goes on a later pass.
         objConsole.set_flgChanged(Index, true);
@@ -149,54 +149,53 @@ void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int1
 }
 
 void clsIndOp_RigR4T::ConsEv_Changed(clsConsole& objConsole, int16_t& /*Index*/, int16_t evNo, int16_t& /*val*/) {
-  if (!InRange(evNo, 0, 2)) return;
-  const int16_t level = evNo;
+  if (!InRange(evNo, ev::kChangedPowerHi, ev::kChangedPowerEl)) return;
+  // The levels are in RF Power's order: High, Low, E-Low.
+  const int16_t level = static_cast<int16_t>(evNo - ev::kChangedPowerHi);
   if (powerSelectTimer_.counter() != 0 && objConsole.Value(idxRfPower) == level) return;
   objConsole.set_Value(idxRfPower, level);
   powerSelectTimer_.set_counter(1000);
 }
 
+namespace {
+
+// The procedure lines other than the filters: Enter starts the line's
+// procedure, or, while it runs, is handed to it as a flag.
+struct ProcedureLine {
+  int16_t evEnter;
+  bool (*owns)(proc::Step);
+  proc::Step first;
+  bool clsIndOp_RigR4T::*enterFlag;
+};
+constexpr ProcedureLine kProcedureLines[] = {
+    {ev::kEnterAtis, proc::InAtis, proc::AtisStart, &clsIndOp_RigR4T::flgAtisEnter},
+    {ev::kEnterTxf, proc::InTxf, proc::TxfStart, &clsIndOp_RigR4T::flgTxfEnter},
+    {ev::kEnterSql, proc::InSql, proc::SqlStart, &clsIndOp_RigR4T::flgSqlEnter},
+};
+
+}  // namespace
+
 void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, int16_t evNo, int16_t& /*val*/) {
-  switch (evNo) {
-    case 0:
-      if (proc::InAtis(procStep)) {
-        flgAtisEnter = true;
-      } else {
-        ProcedureReset();
-        procStep = proc::AtisStart;
-        console_.set_Value(Index, 0);
-      }
+  if (InRange(evNo, ev::kEnterBpfT1, ev::kEnterBpfAll)) {
+    if (proc::InBpf(procStep)) return;  // a sweep runs to its end
+    bpfSelect.fill(evNo == ev::kEnterBpfAll);
+    if (evNo != ev::kEnterBpfAll) bpfSelect[static_cast<size_t>(evNo - ev::kEnterBpfT1)] = true;
+    idxSweepItem = Index;
+    ProcedureReset();
+    procStep = proc::BpfStart;
+    return;
+  }
+  for (const ProcedureLine& line : kProcedureLines) {
+    if (line.evEnter != evNo) continue;
+    if (line.owns(procStep)) {
+      this->*line.enterFlag = true;
       return;
-    case 1:
-      if (proc::InTxf(procStep)) {
-        flgTxfEnter = true;
-      } else {
-        ProcedureReset();
-        procStep = proc::TxfStart;
-      }
-      return;
-    case 2:
-      if (proc::InSql(procStep)) {
-        flgSqlEnter = true;
-      } else {
-        ProcedureReset();
-        procStep = proc::SqlStart;
-      }
-      return;
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-      if (proc::InBpf(procStep)) return;
-      bpfSelect.fill(evNo == 7);
-      if (evNo != 7) bpfSelect[static_cast<size_t>(evNo - 3)] = true;
-      idxSweepItem = Index;
-      ProcedureReset();
-      procStep = proc::BpfStart;
-      return;
-    default:
-      return;
+    }
+    ProcedureReset();
+    procStep = line.first;
+    // The ATIS line shows the level of each mode; it starts from nothing.
+    if (evNo == ev::kEnterAtis) console_.set_Value(Index, 0);
+    return;
   }
 }
 

@@ -97,38 +97,42 @@ int16_t clsIndOp_RigR4T::RigOpFunc_AnswerValue(const ByteStr& answer) const {
                               HexDigitValue(static_cast<char>(answer[6])));
 }
 
+namespace {
+
+// The three families of readings (kAd, kDa, kSqlCalced): where each is
+// asked for, kept and shown.
+struct MonitorFamily {
+  int16_t count;
+  uint8_t (*subCommand)(int16_t index);
+  int16_t* (*stored)(clsIndOp_RigR4T& m, int16_t index);
+  int list;       // which monitor list shows it
+  int firstRow;   // the list row of reading 0
+  std::string (*line)(int16_t index, int16_t v);
+};
+
+const MonitorFamily kFamilies[] = {
+    {11, &clsIndOp_RigR4T::AdSubCommand,
+     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastAd[static_cast<size_t>(i)]; }, frm::kListAd, 1,
+     &clsIndOp_RigR4T::AdLine},
+    {6, [](int16_t i) { return static_cast<uint8_t>(0x80 + i); },
+     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastDa[static_cast<size_t>(i)]; }, frm::kListDa, 1,
+     &clsIndOp_RigR4T::DaLine},
+    {2, [](int16_t i) { return static_cast<uint8_t>(0xA0 + i); },
+     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastSqlCalced[static_cast<size_t>(i)]; }, frm::kListDa, 9,
+     &clsIndOp_RigR4T::SqlCalcedLine},
+};
+
+}  // namespace
+
 bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
-  uint8_t sub = 0;
-  int16_t* stored = nullptr;
-  IListBox* list = nullptr;
-  int row = 0;
-  std::string (*line)(int16_t, int16_t) = nullptr;
-  switch (family) {
-    case kAd:
-      if (index < 0 || index > 10) return true;
-      sub = AdSubCommand(index);
-      stored = &lastAd[static_cast<size_t>(index)];
-      list = &window_.lbo01(frm::kListAd);
-      row = 1 + index;
-      line = &AdLine;
-      break;
-    case kDa:
-      if (index < 0 || index > 5) return true;
-      sub = static_cast<uint8_t>(0x80 + index);
-      stored = &lastDa[static_cast<size_t>(index)];
-      list = &window_.lbo01(frm::kListDa);
-      row = 1 + index;
-      line = &DaLine;
-      break;
-    default:
-      if (index < 0 || index > 1) return true;
-      sub = static_cast<uint8_t>(0xA0 + index);
-      stored = &lastSqlCalced[static_cast<size_t>(index)];
-      list = &window_.lbo01(frm::kListDa);
-      row = 9 + index;
-      line = &SqlCalcedLine;
-      break;
-  }
+  if (family < kAd || family > kSqlCalced) return true;
+  const MonitorFamily& f = kFamilies[family];
+  if (index < 0 || index >= f.count) return true;
+  const uint8_t sub = f.subCommand(index);
+  int16_t* stored = f.stored(*this, index);
+  IListBox* list = &window_.lbo01(f.list);
+  const int row = f.firstRow + index;
+  const auto line = f.line;
   if (firstPass) {
     SendE8Command(sub, 0, true);
     return false;

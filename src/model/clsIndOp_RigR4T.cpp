@@ -7,34 +7,47 @@ namespace pw {
 
 namespace {
 
-// One console line of the model, in the order the technician sees them.
+// One console line of the model. A field left out keeps the console's
+// default: no wrap-around, no bar, no image byte, no command, no event.
 struct ItemRow {
   const char* title;
-  int16_t min, max;
-  bool loop, bar;
-  int32_t eeAdr;
-  bool signedData;
-  int16_t e8Command, evDisp, evChanged, evSendE8, evEnter;
-  int16_t clsIndOp_RigR4T::*index;
+  int16_t min = 0, max = 255;
+  bool loop = false, bar = false;
+  int32_t eeAdr = -1;
+  bool signedData = false;
+  int16_t e8Command = -1;
+  int16_t evDisp = ev::kNone, evChanged = ev::kNone, evSendE8 = ev::kNone, evEnter = ev::kNone;
+  int16_t clsIndOp_RigR4T::*index = nullptr;  // where the model keeps the line's index
 };
 
 using M = clsIndOp_RigR4T;
+// The lines in the order the technician sees them.
 const ItemRow kItems[] = {
-    {" Dial Mode", 0, 0, true, false, -1, false, 0, 0, -1, 0, -1, &M::idxDialMode},
-    {"    CH No.", 0, 0, true, false, -1, false, 1, 1, -1, 1, -1, &M::idxChNo},
-    {"  RF Power", 0, 2, true, false, -1, false, 2, 2, -1, -1, -1, &M::idxRfPower},
-    {" Power(Hi)", 0, 255, false, true, 0xFEC, false, 0x0C, -1, 0, 2, -1, &M::idxPowerHi},
-    {" Power(LO)", 0, 255, false, true, 0xFED, false, 0x0B, -1, 1, 2, -1, &M::idxPowerLo},
-    {" Power(EL)", 0, 255, false, true, 0xFEE, false, 0x0D, -1, 2, 2, -1, &M::idxPowerEl},
-    {"       TXF", 0, 255, false, false, -1, false, -1, 4, -1, -1, 1, &M::idxTxf},
-    {"       MOD", 0, 255, false, true, 0xFE4, false, 8, -1, -1, -1, -1, nullptr},
-    {"   BPF ALL", 0, 255, false, false, -1, false, -1, 6, -1, -1, 7, &M::idxSweepItem},
-    {"    BPF T1", -128, 127, false, true, 0xFE8, true, 0x10, 7, -1, -1, 3, &M::idxBpfT1},
-    {"    BPF T2", -128, 127, false, true, 0xFE9, true, 0x11, 7, -1, -1, 4, nullptr},
-    {"    BPF T3", -128, 127, false, true, 0xFEA, true, 0x12, 7, -1, -1, 5, nullptr},
-    {"    BPF T4", -128, 127, false, true, 0xFEB, true, 0x13, 7, -1, -1, 6, nullptr},
-    {"       SQL", 0, 255, false, false, -1, false, -1, 5, -1, -1, 2, &M::idxSql},
-    {"      ATIS", 0, 127, false, false, -1, false, -1, 3, -1, -1, 0, &M::idxAtis},
+    {.title = " Dial Mode", .max = 0, .loop = true, .e8Command = 0x00, .evDisp = ev::kDispDialMode,
+     .evSendE8 = ev::kSendDialMode, .index = &M::idxDialMode},
+    {.title = "    CH No.", .max = 0, .loop = true, .e8Command = 0x01, .evDisp = ev::kDispChNo,
+     .evSendE8 = ev::kSendChNo, .index = &M::idxChNo},
+    {.title = "  RF Power", .max = 2, .loop = true, .e8Command = 0x02, .evDisp = ev::kDispRfPower,
+     .index = &M::idxRfPower},
+    {.title = " Power(Hi)", .bar = true, .eeAdr = 0xFEC, .e8Command = 0x0C, .evChanged = ev::kChangedPowerHi,
+     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerHi},
+    {.title = " Power(LO)", .bar = true, .eeAdr = 0xFED, .e8Command = 0x0B, .evChanged = ev::kChangedPowerLo,
+     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerLo},
+    {.title = " Power(EL)", .bar = true, .eeAdr = 0xFEE, .e8Command = 0x0D, .evChanged = ev::kChangedPowerEl,
+     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerEl},
+    {.title = "       TXF", .evDisp = ev::kDispTxf, .evEnter = ev::kEnterTxf, .index = &M::idxTxf},
+    {.title = "       MOD", .bar = true, .eeAdr = 0xFE4, .e8Command = 0x08},
+    {.title = "   BPF ALL", .evDisp = ev::kDispBpfAll, .evEnter = ev::kEnterBpfAll, .index = &M::idxSweepItem},
+    {.title = "    BPF T1", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE8, .signedData = true, .e8Command = 0x10,
+     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT1, .index = &M::idxBpfT1},
+    {.title = "    BPF T2", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE9, .signedData = true, .e8Command = 0x11,
+     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT2},
+    {.title = "    BPF T3", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEA, .signedData = true, .e8Command = 0x12,
+     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT3},
+    {.title = "    BPF T4", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEB, .signedData = true, .e8Command = 0x13,
+     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT4},
+    {.title = "       SQL", .evDisp = ev::kDispSql, .evEnter = ev::kEnterSql, .index = &M::idxSql},
+    {.title = "      ATIS", .max = 127, .evDisp = ev::kDispAtis, .evEnter = ev::kEnterAtis, .index = &M::idxAtis},
 };
 
 constexpr int16_t kTempPoints[21] = {0,   16,  24,  32,  40,  48,  64,  80,  96,  112, 128,

@@ -14,6 +14,7 @@
 #include "console/clsConsole.h"
 #include "model/ExtParameterFile.h"
 #include "model/IModelOwner.h"
+#include "model/RigR4T_Events.h"
 #include "model/RigR4T_States.h"
 #include "model/clsIndEep_RigR4T.h"
 #include "serial/clsCmcTick.h"
