@@ -27,18 +27,12 @@ namespace {
 namespace fs = std::filesystem;
 using pw::ByteStr;
 
-// The shipped constants, so that start-up succeeds.
-constexpr const char* kConstIni =
-    "PW-R4T ADJ Rev.1.1\r\n128\r\n-8\r\n-7\r\n-6\r\n-5\r\n-4\r\n-3\r\n-2\r\n-1\r\n0\r\n0\r\n0\r\n1\r\n2\r\n3\r\n"
-    "4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n4\r\n-4\r\n4\r\n0\r\n-6\r\n6\r\n0\r\n-20\r\n5\r\n30\r\n-40\r\n";
-
 const fs::path& Folder() {
   static const fs::path folder = [] {
     fs::path p = fs::temp_directory_path() / ("pwr4t-fuzz-session-" + std::to_string(::getpid()));
     fs::create_directories(p);
-    std::FILE* f = std::fopen((p / "Const.ini").string().c_str(), "wb");
-    std::fputs(kConstIni, f);
-    std::fclose(f);
+    // The shipped constants, so that start-up succeeds.
+    fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", p / "Const.ini", fs::copy_options::overwrite_existing);
     std::atexit([] {
       std::error_code ec;
       fs::remove_all(Folder(), ec);

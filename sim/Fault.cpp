@@ -116,11 +116,15 @@ std::optional<Fault> parseFault(std::string_view text, std::string* error) {
     return fault;
 }
 
-std::string describe(const Fault& fault) {
-    std::string text;
+std::string_view kindName(FaultKind kind) {
     for (const auto& entry : kKindNames) {
-        if (entry.kind == fault.kind) text = entry.name;
+        if (entry.kind == kind) return entry.name;
     }
+    return {};
+}
+
+std::string describe(const Fault& fault) {
+    std::string text(kindName(fault.kind));
     if (fault.kind == FaultKind::StallAfterCloneFrames) text += ":" + std::to_string(fault.count);
     switch (fault.trigger.on) {
         case FaultTrigger::On::Always: text += "@always"; break;

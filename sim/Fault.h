@@ -67,5 +67,7 @@ bool matches(const FaultTrigger& trigger, const FaultSite& site);
 // Numbers are decimal or 0x-prefixed hex.
 std::optional<Fault> parseFault(std::string_view text, std::string* error = nullptr);
 std::string describe(const Fault& fault);
+// The kind's name on the command line: "no-echo", "stall-after", ...
+std::string_view kindName(FaultKind kind);
 
 }  // namespace sim

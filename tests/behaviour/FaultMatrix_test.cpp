@@ -13,6 +13,7 @@
 //    Connect the task asks again; in the ATIS procedure the procedure ends.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -127,21 +128,19 @@ std::vector<Point> Points() {
   return p;
 }
 
-const char* KindName(FaultKind k) {
-  switch (k) {
-    case FaultKind::NoEcho: return "NoEcho";
-    case FaultKind::NoAnswer: return "NoAnswer";
-    case FaultKind::StallAfterCloneFrames: return "Stall";
-    case FaultKind::BadChecksum: return "BadChecksum";
-    case FaultKind::NoiseBetweenFrames: return "Noise";
-    case FaultKind::AtisNeverConfirmed: return "AtisNeverConfirmed";
-    case FaultKind::MalformedValue: return "MalformedValue";
-    case FaultKind::WrongSubCommand: return "WrongSubCommand";
-    case FaultKind::BadE5: return "BadE5";
-    case FaultKind::WrongModel: return "WrongModel";
-    case FaultKind::WrongSubName: return "WrongSubName";
-    default: return "Other";
+// The simulator's own name of the fault as a test name: no-echo is NoEcho.
+std::string KindName(FaultKind k) {
+  std::string out;
+  bool upper = true;
+  for (char c : sim::kindName(k)) {
+    if (c == '-') {
+      upper = true;
+      continue;
+    }
+    out += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    upper = false;
   }
+  return out;
 }
 
 struct Cell {

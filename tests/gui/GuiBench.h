@@ -18,15 +18,10 @@
 
 namespace pw::test {
 
-class GuiBench {
+class GuiBench : public VirtualBench<MainWindow> {
  public:
-  explicit GuiBench(const sim::RadioOptions& options = {}) : radio(options), port(radio, clock) {
-    std::ofstream(dir.path() / "Const.ini") << DefaultConstIni();
-    app = std::make_unique<PwApp>(port, clock, window, dir.path().string(), (dir.path() / "Const.ini").string());
-  }
-  ~GuiBench() { window.Attach(nullptr); }
-  GuiBench(const GuiBench&) = delete;
-  GuiBench& operator=(const GuiBench&) = delete;
+  explicit GuiBench(const sim::RadioOptions& options = {}) : VirtualBench(options) {}
+  ~GuiBench() override { window.Attach(nullptr); }
 
   // Start-up as the program does it; show=false leaves the window unshown,
   // as it is when the first layout sizes it.
@@ -45,49 +40,21 @@ class GuiBench {
     return true;
   }
 
-  void Run(int ms) {
-    for (int i = 0; i < ms; ++i) {
-      clock.Advance(1);
-      port.Pump();
-      if (++sinceTick_ >= 50) {
-        sinceTick_ = 0;
-        app->Tick();
-        QCoreApplication::processEvents();
-      }
-    }
-  }
-  bool RunUntil(const std::function<bool()>& cond, int limitMs) {
-    for (int i = 0; i < limitMs; ++i) {
-      if (cond()) return true;
-      Run(1);
-    }
-    return cond();
-  }
+  // Connect through the window's own button.
   bool ConnectAndSettle() {
-    window.button(0)->click();
-    return RunUntil([&] { return FirstCycleDone(*app); }, 30000) && RunUntil([&] { return Cycling(*app); }, 2000);
+    window.button(frm::kButtonConnect)->click();
+    return Settle();
   }
-  bool AllSent() { return test::AllSent(*app); }
   int16_t Line(const std::string& title) {
     for (int16_t i = 0; i < Console().ListCount(); ++i) {
       if (Console().Title(i) == title) return i;
     }
     return -1;
   }
-
-  clsIndOp_RigR4T& Model() { return *app->gIndOp; }
-  clsConsole& Console() { return app->gConsole; }
   int Px(int twips) const { return window.Scale().ToPixels(twips); }
 
-  TempDir dir;
-  VirtualClock clock{1000};
-  sim::Radio radio;
-  SimPort port;
-  MainWindow window;
-  std::unique_ptr<PwApp> app;
-
- private:
-  int sinceTick_ = 0;
+ protected:
+  void AfterTick() override { QCoreApplication::processEvents(); }
 };
 
 }  // namespace pw::test

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "procedures/ProcedureBench.h"
+#include "sim/tests/TestName.h"
 #include "sim/Analog.h"
 #include "sim/MemoryMap.h"
 
@@ -185,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"highest at Max only: the last value", "4", [](int v) { return v == 127 ? 6 : 2; }, 127},
         RangeCase{"-5 and -4: -4.5 rounds down to -5", "1", [](int v) { return v == -5 || v == -4 ? 6 : 2; }, -5},
         RangeCase{"a step of 0 sweeps in steps of 1", "0", [](int v) { return v == -5 || v == -4 ? 6 : 2; }, -5}),
-    [](const ::testing::TestParamInfo<RangeCase>& info) { return "Case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<RangeCase>& info) { return testName(info.param.what); });
 
 }  // namespace
 }  // namespace pw::test

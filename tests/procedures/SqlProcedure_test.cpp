@@ -1,9 +1,9 @@
 // The squelch calculation run through the operation task against the
 // simulated radio: two noise readings, a temperature reading, six thresholds.
 #include <array>
-#include <cctype>
 
 #include "procedures/ProcedureBench.h"
+#include "sim/tests/TestName.h"
 #include "sim/Analog.h"
 #include "sim/MemoryMap.h"
 
@@ -127,13 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
         // bits); TI = 1 each; TH = 0..2 + 149
         SqlCase{"a shift beyond 16 bits still lifts TI to 1", 33, 18, 8, 0, {-32768, -32768, -32768, 0, 1, 2},
                 {1, 1, 1, 149, 150, 151}}),
-    [](const ::testing::TestParamInfo<SqlCase>& info) {
-      std::string name;
-      for (const char* c = info.param.what; *c; ++c) {
-        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-      }
-      return name;
-    });
+    [](const ::testing::TestParamInfo<SqlCase>& info) { return testName(info.param.what); });
 
 }  // namespace
 }  // namespace pw::test

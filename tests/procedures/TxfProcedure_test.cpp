@@ -4,6 +4,7 @@
 #include <array>
 
 #include "procedures/ProcedureBench.h"
+#include "sim/tests/TestName.h"
 #include "sim/Analog.h"
 #include "sim/MemoryMap.h"
 
@@ -169,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"all offsets 0", ZeroOffsets(), Filled(100), 100, 255},
                       StartCase{"all offsets negative: the line still ends at 255", Offsets(-3), Filled(100), 103, 255},
                       StartCase{"255 + 32768 is beyond 16 bits: held at Max", {{3, "-32768"}}, Filled(130, 255), 246, 246}),
-    [](const ::testing::TestParamInfo<StartCase>& info) { return "Case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<StartCase>& info) { return testName(info.param.what); });
 
 TEST(TxfProcedure, AllOffsetsZeroWriteTheBaseEverywhere) {
   ProcedureBench p({}, ConstIniWith(ZeroOffsets()));

@@ -36,15 +36,20 @@ inline bool Cycling(PwApp& app) {
 // Connected and at rest: the first cycle is done and the task cycles.
 inline bool Settled(PwApp& app) { return FirstCycleDone(app) && Cycling(app); }
 
-class Bench {
+// The object graph on virtual time against the simulated radio, with the
+// window of the caller's choice: a recorder for the core's tests, the real
+// window for the front end's.
+template <class Window>
+class VirtualBench {
  public:
-  explicit Bench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
+  explicit VirtualBench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
       : radio(options), port(radio, clock) {
-    std::ofstream(dir.path() / "Const.ini") << constIni;
+    std::ofstream(dir.path() / "Const.ini", std::ios::binary) << constIni;
     app = std::make_unique<PwApp>(port, clock, window, dir.path().string(), (dir.path() / "Const.ini").string());
   }
-
-  bool Start() { return app->Main(); }
+  virtual ~VirtualBench() = default;
+  VirtualBench(const VirtualBench&) = delete;
+  VirtualBench& operator=(const VirtualBench&) = delete;
 
   // Advances virtual time by ms, one millisecond at a time: received bytes
   // raise the port's event, and the heartbeat runs every 50 ms.
@@ -55,6 +60,7 @@ class Bench {
       if (++sinceTick_ >= 50) {
         sinceTick_ = 0;
         app->Tick();
+        AfterTick();
       }
     }
   }
@@ -66,11 +72,9 @@ class Bench {
     }
     return cond();
   }
-
-  void Connect() { app->main.cmd00_Click(0); }
-  // Connect and wait for the first full cycle (console live, ATIS confirmed off).
-  bool ConnectAndSettle(int limitMs = 30000) {
-    Connect();
+  // After a Connect: waits for the first full cycle (console live, ATIS
+  // confirmed off, every item sent) and for the task to be at rest.
+  bool Settle(int limitMs = 30000) {
     return RunUntil([&] { return FirstCycleDone(*app); }, limitMs) && RunUntil([&] { return Settled(*app); }, 2000);
   }
   bool AllSent() { return test::AllSent(*app); }
@@ -78,20 +82,37 @@ class Bench {
   clsIndOp_RigR4T& Model() { return *app->gIndOp; }
   clsConsole& Console() { return app->gConsole; }
   clsCmcEeprom& Image() { return app->gRadio.eepImage(); }
-  void Key(int code, bool shift = false) {
-    if (!app->main.Form_KeyDown(code, shift)) app->main.lboConsole_KeyDown(code, shift);
-  }
-  void Select(int line) { window.console.SetListIndex(line); }
 
   TempDir dir;
   VirtualClock clock{1000};
   sim::Radio radio;
   SimPort port;
-  RecordingWindow window;
+  Window window;
   std::unique_ptr<PwApp> app;
+
+ protected:
+  // What the window needs between heartbeats (the real one: its events).
+  virtual void AfterTick() {}
 
  private:
   int sinceTick_ = 0;
+};
+
+class Bench : public VirtualBench<RecordingWindow> {
+ public:
+  using VirtualBench::VirtualBench;
+
+  bool Start() { return app->Main(); }
+  void Connect() { app->main.cmd00_Click(frm::kButtonConnect); }
+  // Connect and wait for the first full cycle (console live, ATIS confirmed off).
+  bool ConnectAndSettle(int limitMs = 30000) {
+    Connect();
+    return Settle(limitMs);
+  }
+  void Key(int code, bool shift = false) {
+    if (!app->main.Form_KeyDown(code, shift)) app->main.lboConsole_KeyDown(code, shift);
+  }
+  void Select(int line) { window.console.SetListIndex(line); }
 };
 
 }  // namespace pw::test
