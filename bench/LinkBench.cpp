@@ -119,7 +119,7 @@ void BM_BpfAllSweep(benchmark::State& state) {
     const size_t mark = b.radio.frameLog().size();
     const int beeps = b.window.beeps;
     const int64_t start = b.port.Now();
-    b.Select(b.Model().idxSweepItem);
+    b.Select(b.Model().idxSweepItem());
     b.Key(keys::kReturn);
     b.RunUntil([&] { return b.window.beeps > beeps; }, 600000);
     virtualMs = static_cast<double>(b.port.Now() - start);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "FuzzInput.h"
+#include "support/ModelAccess.h"
 #include "clone/Nbx3Frame.h"
 #include "clone/clsCmcNbx3Sequence.h"
 #include "model/clsIndOp_RigR4T.h"
@@ -74,7 +75,7 @@ struct Graph {
 
 void CheckJudgement(pw::clsIndOp_RigR4T& model, const ByteStr& answer) {
   const bool bad = model.RigOpFunc_AnswerIsBad(answer);
-  CHECK(bad == ExpectBad(answer, model.varRadioId));
+  CHECK(bad == ExpectBad(answer, model.varRadioId()));
   if (bad) return;
   const int16_t v = model.RigOpFunc_AnswerValue(answer);
   CHECK(v >= 0 && v <= 255);
@@ -106,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int family = selector % 3;
   const int16_t index = static_cast<int16_t>((selector / 3) % (family == 0 ? 11 : family == 1 ? 6 : 2));
   const uint8_t idChoice = in.Byte();
-  model.varRadioId = (idChoice & 1) ? in.Bytes((idChoice >> 1) % 9) : ByteStr{0x23, 0x20, 0x00, 0x01};
+  ModelAccess::SetRadioId(model, (idChoice & 1) ? in.Bytes((idChoice >> 1) % 9) : ByteStr{0x23, 0x20, 0x00, 0x01});
 
   // The exchange: request, echo, the answer frame, the sequencer's next step.
   auto read = [&](bool first) {
@@ -145,15 +146,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ByteStr answer = g.com.nbx3D.varLastE8Answer();
   CheckJudgement(model, answer);
   if (!g.seq.OpRunning()) {
-    model.flgCommError = false;
+    ModelAccess::ClearCommError(model);
     CHECK(read(false));
     const bool bad = model.RigOpFunc_AnswerIsBad(answer);
-    CHECK(model.flgCommError == bad);
+    CHECK(model.flgCommError() == bad);
     if (!bad) {
       const int16_t v = model.RigOpFunc_AnswerValue(answer);
-      const int16_t stored = family == 0   ? model.lastAd[static_cast<size_t>(index)]
-                             : family == 1 ? model.lastDa[static_cast<size_t>(index)]
-                                           : model.lastSqlCalced[static_cast<size_t>(index)];
+      const int16_t stored = family == 0   ? model.lastAd()[static_cast<size_t>(index)]
+                             : family == 1 ? model.lastDa()[static_cast<size_t>(index)]
+                                           : model.lastSqlCalced()[static_cast<size_t>(index)];
       CHECK(stored == v);
       const std::string expected = family == 0   ? pw::clsIndOp_RigR4T::AdLine(index, v)
                                    : family == 1 ? pw::clsIndOp_RigR4T::DaLine(index, v)

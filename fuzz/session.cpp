@@ -138,11 +138,11 @@ struct Session {
 
   // After a message: the port closed and the model back on the Connect page.
   void CheckAfterMessage() {
-    CHECK(Model().opState >= op::Idle && Model().opState < op::Count);
+    CHECK(Model().opState() >= op::Idle && Model().opState() < op::Count);
     if (window.messages.size() == messagesSeen) return;
     messagesSeen = window.messages.size();
     CHECK(!app->gCom.comOpen());
-    CHECK(Model().opState == op::Idle);
+    CHECK(Model().opState() == op::Idle);
   }
   void Tick() {
     for (int i = 0; i < 5; ++i) {
@@ -157,7 +157,7 @@ struct Session {
     for (int16_t i = 0; i < app->gConsole.ListCount(); ++i) {
       if (app->gConsole.flgChanged(i)) return false;
     }
-    return Model().opState >= op::CycleStart && Model().opState <= op::CycleEnd && !Model().flgAtisWait &&
+    return Model().opState() >= op::CycleStart && Model().opState() <= op::CycleEnd && !Model().flgAtisWait() &&
            !app->myObjNbx3Seq.OpRunning();
   }
 };
@@ -257,7 +257,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     live = s.Live();
   }
   if (!live || s.window.messages.size() != messagesBefore) {
-    std::fprintf(stderr, "no recovery: opState %d, messages %zu -> %zu%s%s\n", s.Model().opState, messagesBefore,
+    std::fprintf(stderr, "no recovery: opState %d, messages %zu -> %zu%s%s\n", s.Model().opState(), messagesBefore,
                  s.window.messages.size(), s.window.messages.empty() ? "" : ", last: ",
                  s.window.messages.empty() ? "" : s.window.messages.back().c_str());
   }

@@ -122,7 +122,7 @@ class Soak {
     ++actions_[action];
     if (options_.trace) {
       std::printf("%8lld ms  %-20s line %2d  opState %2d  procStep %2d\n", static_cast<long long>(now_), action,
-                  b_.window.console.selected, Model().opState, Model().procStep);
+                  b_.window.console.selected, Model().opState(), Model().procStep());
     }
   }
   pw::clsIndOp_RigR4T& Model() { return b_.Model(); }
@@ -161,8 +161,8 @@ class Soak {
         break;
       case 14: {
         Count("procedure+interrupt");
-        const int16_t procLines[] = {Model().idxTxf, Model().idxSweepItem, Model().idxBpfT1,
-                                     static_cast<int16_t>(Model().idxBpfT1 + 2), Model().idxSql, Model().idxAtis};
+        const int16_t procLines[] = {Model().idxTxf(), Model().idxSweepItem(), Model().idxBpfT1(),
+                                     static_cast<int16_t>(Model().idxBpfT1() + 2), Model().idxSql(), Model().idxAtis()};
         b_.Select(procLines[Pick(6)]);
         Key(pw::keys::kReturn);
         ++procedures_;
@@ -209,8 +209,8 @@ class Soak {
   }
 
   bool IsProcedureLine(int16_t line) {
-    return line == Model().idxTxf || line == Model().idxSql || line == Model().idxAtis ||
-           (line >= Model().idxSweepItem && line <= Model().idxBpfT1 + 3);
+    return line == Model().idxTxf() || line == Model().idxSql() || line == Model().idxAtis() ||
+           (line >= Model().idxSweepItem() && line <= Model().idxBpfT1() + 3);
   }
 
   void Check() {
@@ -221,7 +221,7 @@ class Soak {
     }
     // A new Connect reads the radio again; it is checked once it is live.
     if (!Model().RigR4TProp_EditEnabled() && !Model().RigR4TProp_DispPara()) return;
-    if (b_.app->myObjNbx3Seq.OpRunning() || !b_.AllSent() || Model().waitE8 > 0) return;
+    if (b_.app->myObjNbx3Seq.OpRunning() || !b_.AllSent() || Model().waitE8() > 0) return;
     ++checks_;
     const pw::ByteStr image = b_.Image().ReadBlock(0, 4096);
     for (int a = 0; a < 4096; ++a) {

@@ -41,9 +41,9 @@ std::string clsIndOp_RigR4T::FreqText(int32_t hz) const {
 }
 
 std::string clsIndOp_RigR4T::ChannelLine(const std::string& title, int16_t val) {
-  if (!InRange(val, 0, kChListSize - 1) || !InRange(curDialIndex, 0, kDialTableSize - 1)) return title + ": ";
-  const int16_t g = dialTable[static_cast<size_t>(curDialIndex)];
-  const int16_t c = chList[static_cast<size_t>(val)];
+  if (!InRange(val, 0, kChListSize - 1) || !InRange(curDialIndex_, 0, kDialTableSize - 1)) return title + ": ";
+  const int16_t g = dialTable_[static_cast<size_t>(curDialIndex_)];
+  const int16_t c = chList_[static_cast<size_t>(val)];
   std::string name = eep_.RigR4TEep_GetChName(g, c);
   name.erase(0, name.find_first_not_of(' ') == std::string::npos ? name.size() : name.find_first_not_of(' '));
   const std::string tx = eep_.RigR4TEep_GetChTxInh(g, c) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, c));
@@ -56,7 +56,7 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
   switch (evNo) {
     case ev::kDispDialMode: {
       const bool known = InRange(val, 0, kDialTableSize - 1);
-      const DialGroup* g = known ? GroupOf(dialTable[static_cast<size_t>(val)]) : nullptr;
+      const DialGroup* g = known ? GroupOf(dialTable_[static_cast<size_t>(val)]) : nullptr;
       return t + ": " + (g ? g->name : "???");
     }
     case ev::kDispChNo:
@@ -68,32 +68,32 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
     case ev::kDispAtis: {
       std::string s = t + ": ";
       const std::string level = "Level = " + R3(val) + objConsole.BarString(Index);
-      if (InRange(procStep, proc::Atis1300, proc::Atis1300Set)) return s + "1300Hz: " + level;
-      if (InRange(procStep, proc::Atis2100, proc::Atis2100Set)) return s + "2100Hz: " + level;
-      if (InRange(procStep, proc::AtisAlternating, proc::AtisAlternatingSet)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
-      if (InRange(procStep, proc::AtisCode, proc::AtisCodeSet)) return s + "Code";
-      if (procStep == proc::AtisOff) return s + "OFF...";
+      if (InRange(procStep_, proc::Atis1300, proc::Atis1300Set)) return s + "1300Hz: " + level;
+      if (InRange(procStep_, proc::Atis2100, proc::Atis2100Set)) return s + "2100Hz: " + level;
+      if (InRange(procStep_, proc::AtisAlternating, proc::AtisAlternatingSet)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
+      if (InRange(procStep_, proc::AtisCode, proc::AtisCodeSet)) return s + "Code";
+      if (procStep_ == proc::AtisOff) return s + "OFF...";
       return s + "[Enter] to Start";
     }
     case ev::kDispTxf: {
-      if (!proc::InTxf(procStep)) return t + ": [Enter] to Start";
-      const int16_t g = InRange(curDialIndex, 0, kDialTableSize - 1) ? dialTable[static_cast<size_t>(curDialIndex)] : 0;
+      if (!proc::InTxf(procStep_)) return t + ": [Enter] to Start";
+      const int16_t g = InRange(curDialIndex_, 0, kDialTableSize - 1) ? dialTable_[static_cast<size_t>(curDialIndex_)] : 0;
       const std::string tx =
-          eep_.RigR4TEep_GetChTxInh(g, curChNo) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo));
+          eep_.RigR4TEep_GetChTxInh(g, curChNo_) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo_));
       return t + ": TX Freq = " + tx + ", Setting = " + R3(val) + objConsole.BarString(Index);
     }
     case ev::kDispSql:
-      if (InRange(procStep, proc::SqlStart, proc::SqlNoise1)) return t + ": Input 1st signal and push [Enter]";
-      if (InRange(procStep, proc::SqlNoise2, proc::SqlEnd)) return t + ": Input 2nd signal and push [Enter]";
+      if (InRange(procStep_, proc::SqlStart, proc::SqlNoise1)) return t + ": Input 1st signal and push [Enter]";
+      if (InRange(procStep_, proc::SqlNoise2, proc::SqlEnd)) return t + ": Input 2nd signal and push [Enter]";
       return t + ": [Enter] to Start";
     case ev::kDispBpfAll:
-      if (proc::InBpf(procStep) && Index == idxSweepItem) return t + ": Sweeping";
+      if (proc::InBpf(procStep_) && Index == idxSweepItem_) return t + ": Sweeping";
       return t + ": [Enter] to Sweep";
     case ev::kDispBpfLine: {
       std::string s = objConsole.DefaultString(Index);
-      if (proc::InBpf(procStep)) {
-        const int k = Index - idxBpfT1;
-        if (InRange(static_cast<int16_t>(k), 0, 3) && bpfSelect[static_cast<size_t>(k)]) s += " Sweeping";
+      if (proc::InBpf(procStep_)) {
+        const int k = Index - idxBpfT1_;
+        if (InRange(static_cast<int16_t>(k), 0, 3) && bpfSelect_[static_cast<size_t>(k)]) s += " Sweeping";
         return s;
       }
       return s + " [Enter] to Sweep";
@@ -107,41 +107,41 @@ void clsIndOp_RigR4T::ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int1
   switch (evNo) {
     case ev::kSendDialMode: {
       if (!InRange(val, 0, kDialTableSize - 1)) return;
-      curDialIndex = val;
-      const int16_t code = dialTable[static_cast<size_t>(curDialIndex)];
+      curDialIndex_ = val;
+      const int16_t code = dialTable_[static_cast<size_t>(curDialIndex_)];
       if (const DialGroup* g = GroupOf(code)) {
         seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(g->dialValue));
-        waitE8 = 200;
+        waitE8_ = 200;
       }
       int16_t count = 0;
       for (int16_t ch = 0; ch <= 255; ++ch) {
-        if (eep_.RigR4TEep_GetChAppear(code, ch)) chList[static_cast<size_t>(count++)] = ch;
+        if (eep_.RigR4TEep_GetChAppear(code, ch)) chList_[static_cast<size_t>(count++)] = ch;
       }
       if (count == 0) {
-        chList[0] = 0;
+        chList_[0] = 0;
         count = 1;
       }
-      objConsole.set_Max(idxChNo, static_cast<int16_t>(count - 1));
-      objConsole.set_Value(idxChNo, objConsole.Min(idxChNo));
-      objConsole.set_flgChanged(idxChNo, true);
+      objConsole.set_Max(idxChNo_, static_cast<int16_t>(count - 1));
+      objConsole.set_Value(idxChNo_, objConsole.Min(idxChNo_));
+      objConsole.set_flgChanged(idxChNo_, true);
       return;
     }
     case ev::kSendChNo: {
       if (!InRange(val, 0, kChListSize - 1)) return;
-      const int16_t ch = chList[static_cast<size_t>(val)];
+      const int16_t ch = chList_[static_cast<size_t>(val)];
       seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(ch));
-      waitE8 = 20;
-      curChNo = ch;
+      waitE8_ = 20;
+      curChNo_ = ch;
       return;
     }
     case ev::kSendPowerLevel:
-      if (objConsole.flgChanged(idxRfPower)) {
+      if (objConsole.flgChanged(idxRfPower_)) {
         // RF Power must reach the radio first; this level goes on a later pass.
         objConsole.set_flgChanged(Index, true);
         return;
       }
       seq_.easySendE8NoAnswer(ByteToHex2(objConsole.E8Command(Index)) + ByteToAsciiHexStr(val & 255));
-      waitE8 = 20;
+      waitE8_ = 20;
       return;
     default:
       return;
@@ -152,47 +152,43 @@ void clsIndOp_RigR4T::ConsEv_Changed(clsConsole& objConsole, int16_t& /*Index*/,
   if (!InRange(evNo, ev::kChangedPowerHi, ev::kChangedPowerEl)) return;
   // The levels are in RF Power's order: High, Low, E-Low.
   const int16_t level = static_cast<int16_t>(evNo - ev::kChangedPowerHi);
-  if (powerSelectTimer_.counter() != 0 && objConsole.Value(idxRfPower) == level) return;
-  objConsole.set_Value(idxRfPower, level);
+  if (powerSelectTimer_.counter() != 0 && objConsole.Value(idxRfPower_) == level) return;
+  objConsole.set_Value(idxRfPower_, level);
   powerSelectTimer_.set_counter(1000);
 }
 
-namespace {
-
-// The procedure lines other than the filters: Enter starts the line's
-// procedure, or, while it runs, is handed to it as a flag.
-struct ProcedureLine {
-  int16_t evEnter;
-  bool (*owns)(proc::Step);
-  proc::Step first;
-  bool clsIndOp_RigR4T::*enterFlag;
-};
-constexpr ProcedureLine kProcedureLines[] = {
-    {ev::kEnterAtis, proc::InAtis, proc::AtisStart, &clsIndOp_RigR4T::flgAtisEnter},
-    {ev::kEnterTxf, proc::InTxf, proc::TxfStart, &clsIndOp_RigR4T::flgTxfEnter},
-    {ev::kEnterSql, proc::InSql, proc::SqlStart, &clsIndOp_RigR4T::flgSqlEnter},
-};
-
-}  // namespace
 
 void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, int16_t evNo, int16_t& /*val*/) {
+  // The procedure lines other than the filters: Enter starts the line's
+  // procedure, or, while it runs, is handed to it as a flag.
+  struct ProcedureLine {
+    int16_t evEnter;
+    bool (*owns)(proc::Step);
+    proc::Step first;
+    bool clsIndOp_RigR4T::*enterFlag;
+  };
+  static constexpr ProcedureLine kProcedureLines[] = {
+      {ev::kEnterAtis, proc::InAtis, proc::AtisStart, &clsIndOp_RigR4T::flgAtisEnter_},
+      {ev::kEnterTxf, proc::InTxf, proc::TxfStart, &clsIndOp_RigR4T::flgTxfEnter_},
+      {ev::kEnterSql, proc::InSql, proc::SqlStart, &clsIndOp_RigR4T::flgSqlEnter_},
+  };
   if (InRange(evNo, ev::kEnterBpfT1, ev::kEnterBpfAll)) {
-    if (proc::InBpf(procStep)) return;  // a sweep runs to its end
-    bpfSelect.fill(evNo == ev::kEnterBpfAll);
-    if (evNo != ev::kEnterBpfAll) bpfSelect[static_cast<size_t>(evNo - ev::kEnterBpfT1)] = true;
-    idxSweepItem = Index;
+    if (proc::InBpf(procStep_)) return;  // a sweep runs to its end
+    bpfSelect_.fill(evNo == ev::kEnterBpfAll);
+    if (evNo != ev::kEnterBpfAll) bpfSelect_[static_cast<size_t>(evNo - ev::kEnterBpfT1)] = true;
+    idxSweepItem_ = Index;
     ProcedureReset();
-    procStep = proc::BpfStart;
+    procStep_ = proc::BpfStart;
     return;
   }
   for (const ProcedureLine& line : kProcedureLines) {
     if (line.evEnter != evNo) continue;
-    if (line.owns(procStep)) {
+    if (line.owns(procStep_)) {
       this->*line.enterFlag = true;
       return;
     }
     ProcedureReset();
-    procStep = line.first;
+    procStep_ = line.first;
     // The ATIS line shows the level of each mode; it starts from nothing.
     if (evNo == ev::kEnterAtis) console_.set_Value(Index, 0);
     return;

@@ -85,7 +85,7 @@ void clsIndOp_RigR4T::SendE8Command(uint8_t subCommand, int16_t value, bool answ
 
 bool clsIndOp_RigR4T::RigOpFunc_AnswerIsBad(const ByteStr& answer) const {
   if (answer.size() != 7) return true;
-  if (varRadioId.size() > answer.size() || !std::equal(varRadioId.begin(), varRadioId.end(), answer.begin())) {
+  if (varRadioId_.size() > answer.size() || !std::equal(varRadioId_.begin(), varRadioId_.end(), answer.begin())) {
     return true;
   }
   return !IsHexDigit(static_cast<char>(answer[5])) || !IsHexDigit(static_cast<char>(answer[6]));
@@ -104,22 +104,15 @@ namespace {
 struct MonitorFamily {
   int16_t count;
   uint8_t (*subCommand)(int16_t index);
-  int16_t* (*stored)(clsIndOp_RigR4T& m, int16_t index);
   int list;       // which monitor list shows it
   int firstRow;   // the list row of reading 0
   std::string (*line)(int16_t index, int16_t v);
 };
 
 const MonitorFamily kFamilies[] = {
-    {11, &clsIndOp_RigR4T::AdSubCommand,
-     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastAd[static_cast<size_t>(i)]; }, frm::kListAd, 1,
-     &clsIndOp_RigR4T::AdLine},
-    {6, [](int16_t i) { return static_cast<uint8_t>(0x80 + i); },
-     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastDa[static_cast<size_t>(i)]; }, frm::kListDa, 1,
-     &clsIndOp_RigR4T::DaLine},
-    {2, [](int16_t i) { return static_cast<uint8_t>(0xA0 + i); },
-     [](clsIndOp_RigR4T& m, int16_t i) { return &m.lastSqlCalced[static_cast<size_t>(i)]; }, frm::kListDa, 9,
-     &clsIndOp_RigR4T::SqlCalcedLine},
+    {11, &clsIndOp_RigR4T::AdSubCommand, frm::kListAd, 1, &clsIndOp_RigR4T::AdLine},
+    {6, [](int16_t i) { return static_cast<uint8_t>(0x80 + i); }, frm::kListDa, 1, &clsIndOp_RigR4T::DaLine},
+    {2, [](int16_t i) { return static_cast<uint8_t>(0xA0 + i); }, frm::kListDa, 9, &clsIndOp_RigR4T::SqlCalcedLine},
 };
 
 }  // namespace
@@ -129,7 +122,8 @@ bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
   const MonitorFamily& f = kFamilies[family];
   if (index < 0 || index >= f.count) return true;
   const uint8_t sub = f.subCommand(index);
-  int16_t* stored = f.stored(*this, index);
+  const auto i = static_cast<size_t>(index);
+  int16_t* stored = family == kAd ? &lastAd_[i] : family == kDa ? &lastDa_[i] : &lastSqlCalced_[i];
   IListBox* list = &window_.lbo01(f.list);
   const int row = f.firstRow + index;
   const auto line = f.line;
@@ -140,7 +134,7 @@ bool clsIndOp_RigR4T::ReadMonitor(int family, int16_t index, bool firstPass) {
   if (seq_.OpRunning()) return false;
   const ByteStr& answer = drv_.varLastE8Answer();
   if (RigOpFunc_AnswerIsBad(answer)) {
-    flgCommError = true;
+    flgCommError_ = true;
     return true;
   }
   const int16_t v = RigOpFunc_AnswerValue(answer);
@@ -171,13 +165,13 @@ bool clsIndOp_RigR4T::RigOpFunc_AtisStatus(int16_t mode) {
     // can act on the request before its confirmation is read, or without
     // one. Ended at any point from here, the procedure must switch it off;
     // switching off a generator that is already off does no harm.
-    if (mode != 0) flgAtisActive = true;
+    if (mode != 0) flgAtisActive_ = true;
     return false;
   }
   const ByteStr& answer = drv_.varLastE8Answer();
   const int16_t status = RigOpFunc_AnswerIsBad(answer) ? kAtisBadAnswer : RigOpFunc_AnswerValue(answer);
   if (status != kAtisConfirmed) return false;
-  flgAtisActive = lastAtisMode_ != 0;
+  flgAtisActive_ = lastAtisMode_ != 0;
   return true;
 }
 

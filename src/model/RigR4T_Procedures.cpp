@@ -27,7 +27,7 @@ int32_t RoundHalfEven(double v) { return static_cast<int32_t>(std::nearbyint(v))
 }  // namespace
 
 void clsIndOp_RigR4T::SetProcStep(proc::Step step) {
-  procStep = step;
+  procStep_ = step;
   passCount_ = 0;
   bpf_.subStep = 0;
 }
@@ -35,16 +35,16 @@ void clsIndOp_RigR4T::SetProcStep(proc::Step step) {
 // ---------------------------------------------------------------- ATIS levels
 
 void clsIndOp_RigR4T::AtisSetLine(int32_t eeAdr, int16_t e8Command, bool load) {
-  console_.set_EeAdr(idxAtis, eeAdr);
-  console_.set_EeDataSigned(idxAtis, false);
-  console_.set_E8Command(idxAtis, e8Command);
-  if (load) console_.ReadFromEe(idxAtis);
+  console_.set_EeAdr(idxAtis_, eeAdr);
+  console_.set_EeDataSigned(idxAtis_, false);
+  console_.set_E8Command(idxAtis_, e8Command);
+  if (load) console_.ReadFromEe(idxAtis_);
 }
 
 bool clsIndOp_RigR4T::RigOpProc_Atis() {
   if (seq_.OpRunning()) return false;
   const bool japan = eep_.RigR4TEep_GetIfJpn();
-  proc::Step next = proc::Next(procStep);
+  proc::Step next = proc::Next(procStep_);
   bool advance = false;
   bool result = false;
   const bool first = passCount_ == 0;
@@ -52,9 +52,9 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     if (RigOpFunc_AtisStatus(-1)) {
       advance = true;
     } else {
-      flgAtisAbort = true;
+      flgAtisAbort_ = true;
     }
-    flgAtisEnter = false;
+    flgAtisEnter_ = false;
     result = true;
   };
   auto startMode = [&](int16_t mode, int32_t eeAdr, int16_t e8Command, bool load) {
@@ -62,10 +62,10 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     AtisSetLine(eeAdr, e8Command, load);
     ++passCount_;
   };
-  switch (procStep) {
+  switch (procStep_) {
     case proc::AtisStart:
-      flgAtisWait = false;
-      flgAtisAbort = false;
+      flgAtisWait_ = false;
+      flgAtisAbort_ = false;
       if (japan) next = proc::AtisAlternating;
       advance = true;
       result = true;
@@ -85,17 +85,17 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     case proc::Atis1300Set:
     case proc::Atis2100Set:
     case proc::AtisCodeSet:
-      advance = flgAtisEnter;
+      advance = flgAtisEnter_;
       result = true;
       break;
     case proc::AtisAlternatingSet:
-      advance = flgAtisEnter;
+      advance = flgAtisEnter_;
       if (japan) next = proc::AtisOff;
       result = true;
       break;
     case proc::AtisOff:
       if (first) {
-        flgAtisWait = true;  // the task switches the generator off and waits for it
+        flgAtisWait_ = true;  // the task switches the generator off and waits for it
         ++passCount_;
       } else {
         advance = true;
@@ -111,13 +111,13 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     default:
       break;
   }
-  if (flgAtisAbort) {
+  if (flgAtisAbort_) {
     ProcedureReset();
     return true;
   }
   if (advance) {
     SetProcStep(next);
-    console_.Disp(idxAtis);
+    console_.Disp(idxAtis_);
   }
   return result;
 }
@@ -126,7 +126,7 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
 
 int16_t clsIndOp_RigR4T::RigOpFunc_TempIndex(int16_t adValue) const {
   int16_t i = 0;
-  while (i <= 18 && adValue >= tempPoints[static_cast<size_t>(i + 1)]) ++i;
+  while (i <= 18 && adValue >= tempPoints_[static_cast<size_t>(i + 1)]) ++i;
   return i;
 }
 
@@ -140,7 +140,7 @@ int16_t clsIndOp_RigR4T::RigOpFunc_RefTableValue(int16_t i, int16_t base) const 
 bool clsIndOp_RigR4T::RigOpProc_Txf() {
   if (seq_.OpRunning()) return false;
   clsCmcEeprom& image = radio_.eepImage();
-  switch (procStep) {
+  switch (procStep_) {
     case proc::TxfStart: {
       int sum = 0;
       for (int i = 0; i < 20; ++i) sum += image.ReadByte(kRefTableAdr + i);
@@ -148,13 +148,13 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
       // start value round to the bottom of the line's range.
       const int16_t start =
           sum == 0 ? params_.refDefault : ClampInt16(std::max(0, image.ReadByte(kRefTableAdr) - params_.refOffset[0]));
-      console_.set_Value(idxTxf, start);
+      console_.set_Value(idxTxf_, start);
       txf_.lastBand = -1;
-      flgTxfEnter = false;
+      flgTxfEnter_ = false;
       int16_t largest = 0;
       for (int16_t off : params_.refOffset) largest = std::max(largest, off);
       // Keeps the base plus any offset within one byte.
-      console_.set_Max(idxTxf, static_cast<int16_t>(255 - largest));
+      console_.set_Max(idxTxf_, static_cast<int16_t>(255 - largest));
       SetProcStep(proc::TxfMeasure);
       return true;
     }
@@ -162,16 +162,16 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
       const bool done = RigOpFunc_ReadAdMonitor(kTempsIndex, passCount_ == 0);
       ++passCount_;
       if (!done) return false;
-      const int16_t band = RigOpFunc_TempIndex(lastAd[kTempsIndex]);
-      const int16_t v = console_.Value(idxTxf);
-      if (v == txf_.lastValue && !flgTxfEnter && band == txf_.lastBand) {
+      const int16_t band = RigOpFunc_TempIndex(lastAd_[kTempsIndex]);
+      const int16_t v = console_.Value(idxTxf_);
+      if (v == txf_.lastValue && !flgTxfEnter_ && band == txf_.lastBand) {
         SetProcStep(proc::TxfNext);
         return true;
       }
       txf_.lastBand = band;
-      txf_.first = flgTxfEnter ? 0 : static_cast<int16_t>(std::max(0, band - 1));
-      txf_.last = flgTxfEnter ? 19 : static_cast<int16_t>(std::min(19, band + 1));
-      txf_.enterLatch = flgTxfEnter;
+      txf_.first = flgTxfEnter_ ? 0 : static_cast<int16_t>(std::max(0, band - 1));
+      txf_.last = flgTxfEnter_ ? 19 : static_cast<int16_t>(std::min(19, band + 1));
+      txf_.enterLatch = flgTxfEnter_;
       txf_.lastValue = v;
       SetProcStep(proc::TxfWrite);
       return true;
@@ -182,7 +182,7 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
         // the entry is held at the nearest storable value.
         const int16_t w = ClampByte(RigOpFunc_RefTableValue(txf_.first, txf_.lastValue));
         SendE8Command(static_cast<uint8_t>(kRefTableSub + txf_.first), w, false);
-        waitE8 = 20;
+        waitE8_ = 20;
         image.WriteByte(kRefTableAdr + txf_.first, static_cast<uint8_t>(w));
         ++txf_.first;
       }
@@ -192,7 +192,7 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
     case proc::TxfNext:
       if (txf_.enterLatch) {
         SetProcStep(proc::None);
-        flgTxfEnter = false;
+        flgTxfEnter_ = false;
         window_.Beep();
       } else {
         SetProcStep(proc::TxfMeasure);
@@ -233,20 +233,20 @@ int32_t clsIndOp_RigR4T::RigOpFunc_SqlControlCurve(int16_t& x) const {
 bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
   if (seq_.OpRunning()) return false;
   clsCmcEeprom& image = radio_.eepImage();
-  const proc::Step stepBefore = procStep;
+  const proc::Step stepBefore = procStep_;
   bool result = true;
   auto takeNoise = [&](int16_t& noise, proc::Step next) {
-    if (!flgSqlEnter) return;
+    if (!flgSqlEnter_) return;
     const bool done = RigOpFunc_ReadAdMonitor(kNoisIndex, passCount_ == 0);
     ++passCount_;
     if (!done) return;
-    noise = lastAd[kNoisIndex];
-    flgSqlEnter = false;
+    noise = lastAd_[kNoisIndex];
+    flgSqlEnter_ = false;
     SetProcStep(next);
   };
-  switch (procStep) {
+  switch (procStep_) {
     case proc::SqlStart:
-      flgSqlEnter = false;
+      flgSqlEnter_ = false;
       SetProcStep(proc::SqlNoise1);
       break;
     case proc::SqlNoise1:
@@ -260,7 +260,7 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
       const bool done = RigOpFunc_ReadAdMonitor(kTempsIndex, passCount_ == 0);
       ++passCount_;
       if (!done) break;
-      sql_.tempCode = lastAd[kTempsIndex];
+      sql_.tempCode = lastAd_[kTempsIndex];
       const int a = image.ReadByte(0xFB5), b = image.ReadByte(0xFB2), c = image.ReadByte(0xF73);
       sql_.T = RigOpFunc_SqlControlCurve(sql_.tempCode);
       const int d = a == 0 ? 1 : a;
@@ -283,7 +283,7 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
                                 : params_.sqlOffset[static_cast<size_t>(j)] + sql_.noise1 - sql_.T;
       const int16_t value = ClampByte(raw);
       SendE8Command(static_cast<uint8_t>(kSqlThresholdSub + j), value, false);
-      waitE8 = 20;
+      waitE8_ = 20;
       image.WriteByte(kSqlThresholdAdr + j, static_cast<uint8_t>(value));
       ++passCount_;
       break;
@@ -295,7 +295,7 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
     default:
       break;
   }
-  if (procStep != stepBefore) console_.Disp(idxSql);
+  if (procStep_ != stepBefore) console_.Disp(idxSql_);
   return result;
 }
 
@@ -303,16 +303,16 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
 
 bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
   if (seq_.OpRunning()) return false;
-  switch (procStep) {
+  switch (procStep_) {
     case proc::BpfStart:
       SetProcStep(proc::BpfPresets);
       return true;
     case proc::BpfPresets: {
-      const auto selected = std::count(bpfSelect.begin(), bpfSelect.end(), true);
+      const auto selected = std::count(bpfSelect_.begin(), bpfSelect_.end(), true);
       if (selected > 1) {
         for (int16_t k = 0; k < 4; ++k) {
-          if (!bpfSelect[static_cast<size_t>(k)]) continue;
-          const int16_t line = static_cast<int16_t>(idxBpfT1 + k);
+          if (!bpfSelect_[static_cast<size_t>(k)]) continue;
+          const int16_t line = static_cast<int16_t>(idxBpfT1_ + k);
           console_.set_Value(line, params_.bpfPreset[static_cast<size_t>(k)]);
           console_.Disp(line);
         }
@@ -321,13 +321,13 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
       return true;
     }
     case proc::BpfNextFilter: {
-      const auto it = std::find(bpfSelect.begin(), bpfSelect.end(), true);
-      if (it == bpfSelect.end()) {
+      const auto it = std::find(bpfSelect_.begin(), bpfSelect_.end(), true);
+      if (it == bpfSelect_.end()) {
         SetProcStep(proc::BpfEnd);
         return true;
       }
-      bpf_.k = static_cast<int16_t>(it - bpfSelect.begin());
-      const int16_t line = static_cast<int16_t>(idxBpfT1 + bpf_.k);
+      bpf_.k = static_cast<int16_t>(it - bpfSelect_.begin());
+      const int16_t line = static_cast<int16_t>(idxBpfT1_ + bpf_.k);
       console_.set_Value(line, console_.Min(line));
       bpf_.best = -1;
       bpf_.low = bpf_.high = console_.Min(line);
@@ -335,7 +335,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
       return true;
     }
     case proc::BpfSweep: {
-      const int16_t line = static_cast<int16_t>(idxBpfT1 + bpf_.k);
+      const int16_t line = static_cast<int16_t>(idxBpfT1_ + bpf_.k);
       if (bpf_.subStep == 1) {
         RigOpFunc_ReadAdMonitor(kSdIndex, true);
         bpf_.subStep = 2;
@@ -345,7 +345,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
         if (!RigOpFunc_ReadAdMonitor(kSdIndex, false)) return false;
         const int16_t v = console_.Value(line);
         console_.set_WaitAfterE8(line, 0);
-        const int16_t s = lastAd[kSdIndex];
+        const int16_t s = lastAd_[kSdIndex];
         if (s >= bpf_.best) {
           if (s > bpf_.best) bpf_.low = v;
           bpf_.high = v;
@@ -355,7 +355,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
           // The middle of the best range, rounded down (also for negatives).
           const int sum = bpf_.low + bpf_.high;
           console_.set_Value(line, static_cast<int16_t>(sum >= 0 ? sum / 2 : -((-sum + 1) / 2)));
-          bpfSelect[static_cast<size_t>(bpf_.k)] = false;
+          bpfSelect_[static_cast<size_t>(bpf_.k)] = false;
           SetProcStep(proc::BpfNextFilter);
           return true;
         }

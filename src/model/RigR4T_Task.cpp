@@ -17,23 +17,23 @@ constexpr int kMaxStepsPerPass = 2 * op::Count;
 
 void clsIndOp_RigR4T::task() {
   if (seq_.OpRunning()) {
-    if (opState == op::CloneRead) ShowCloneProgress();
+    if (opState_ == op::CloneRead) ShowCloneProgress();
     return;
   }
-  if (waitE8 > 0) {
-    tickWait_.set_counter(waitE8);
-    waitE8 = 0;
+  if (waitE8_ > 0) {
+    tickWait_.set_counter(waitE8_);
+    waitE8_ = 0;
   }
   if (tickWait_.counter() > 0) return;
 
   for (int steps = 0; steps < kMaxStepsPerPass; ++steps) {
     const bool advanced = RunState();
-    if (flgCommError) {
+    if (flgCommError_) {
       MsgBoxCloneErr();
       RigOpFunc_ResetAll();
       break;
     }
-    if (opState == op::CycleEnd || !advanced || seq_.OpRunning()) break;
+    if (opState_ == op::CycleEnd || !advanced || seq_.OpRunning()) break;
   }
   RigOpFunc_UpdateWindow();
 }
@@ -48,10 +48,10 @@ void clsIndOp_RigR4T::ShowCloneProgress() {
 // Runs the handler of the current state and commits the move; returns
 // whether the state finished.
 bool clsIndOp_RigR4T::RunState() {
-  op::State next = op::Next(opState);
+  op::State next = op::Next(opState_);
   bool advance = false;
-  const bool first = flgStateEntry;
-  switch (opState) {
+  const bool first = flgStateEntry_;
+  switch (opState_) {
     case op::Idle:
       break;
     case op::Start:
@@ -66,17 +66,17 @@ bool clsIndOp_RigR4T::RunState() {
       }
       break;
     case op::CycleStart:
-      flgReloadCycle = flgReloadRequest;
-      flgReloadRequest = false;
+      flgReloadCycle_ = flgReloadRequest_;
+      flgReloadRequest_ = false;
       advance = true;
       break;
     case op::AtisOff:
-      if (!flgAtisWait) {
+      if (!flgAtisWait_) {
         advance = true;
       } else if (first) {
         RigOpFunc_AtisStatus(0);
       } else if (RigOpFunc_AtisStatus(-1)) {
-        flgAtisWait = false;
+        flgAtisWait_ = false;
         advance = true;
       } else {
         window_.SetAtisWaitingVisible(true);
@@ -95,7 +95,7 @@ bool clsIndOp_RigR4T::RunState() {
     case op::AdNois:
     case op::AdBtype:
     case op::AdBatt:
-      advance = !flgReloadCycle || RigOpFunc_ReadAdMonitor(static_cast<int16_t>(opState - op::AdMkey), first);
+      advance = !flgReloadCycle_ || RigOpFunc_ReadAdMonitor(static_cast<int16_t>(opState_ - op::AdMkey), first);
       break;
     case op::DaFrqcon:
     case op::DaPowcon:
@@ -103,11 +103,11 @@ bool clsIndOp_RigR4T::RunState() {
     case op::DaT2:
     case op::DaT3:
     case op::DaT4:
-      advance = !flgReloadCycle || RigOpFunc_ReadDaMonitor(static_cast<int16_t>(opState - op::DaFrqcon), first);
+      advance = !flgReloadCycle_ || RigOpFunc_ReadDaMonitor(static_cast<int16_t>(opState_ - op::DaFrqcon), first);
       break;
     case op::SqlOpen:
     case op::SqlClose:
-      advance = !flgReloadCycle || RigOpFunc_ReadSqlCalcedMonitor(static_cast<int16_t>(opState - op::SqlOpen), first);
+      advance = !flgReloadCycle_ || RigOpFunc_ReadSqlCalcedMonitor(static_cast<int16_t>(opState_ - op::SqlOpen), first);
       break;
     case op::SendChanged:
       advance = SendChangedItems();
@@ -117,11 +117,11 @@ bool clsIndOp_RigR4T::RunState() {
       advance = true;
       break;
     case op::Procedure:
-      advance = flgAtisWait ? true : RigOpFunc_RunProcedure();
+      advance = flgAtisWait_ ? true : RigOpFunc_RunProcedure();
       break;
     case op::CycleEnd:
       advance = true;
-      if (flgDispParaRequest) {
+      if (flgDispParaRequest_) {
         ProcedureReset();
         next = op::DispPara;
       } else {
@@ -130,7 +130,7 @@ bool clsIndOp_RigR4T::RunState() {
       break;
     case op::DispPara:
       if (first) eep_.RigR4TEep_DispPara(window_);
-      if (!flgDispParaRequest) {
+      if (!flgDispParaRequest_) {
         next = op::CycleEnd;
         advance = true;
         window_.FocusButton(frm::kButtonDispPara);
@@ -142,14 +142,14 @@ bool clsIndOp_RigR4T::RunState() {
       // looked for, and otherwise a reset as after a communication error
       // rather than a task that silently stops.
       assert(!"operation task in a state outside its table");
-      flgCommError = true;
+      flgCommError_ = true;
       break;
   }
   if (advance) {
-    opState = next;
-    flgStateEntry = true;
+    opState_ = next;
+    flgStateEntry_ = true;
   } else {
-    flgStateEntry = false;
+    flgStateEntry_ = false;
   }
   return advance;
 }
@@ -179,24 +179,24 @@ void clsIndOp_RigR4T::ExecuteOneEnter() {
 }
 
 void clsIndOp_RigR4T::LoadConsoleFromImage() {
-  varRadioId = HexStrToByteStr(radio_.radioNameM + radio_.radionameS);
+  varRadioId_ = HexStrToByteStr(radio_.radioNameM + radio_.radionameS);
   for (int16_t i = 0; i < console_.ListCount(); ++i) {
     console_.ReadFromEe(i);
     console_.set_flgChanged(i, true);
   }
-  flgReloadRequest = true;
-  flgAtisWait = true;
-  console_.set_Value(idxRfPower, 0);
-  dialTable.fill(0);
-  dialCount = 0;
+  flgReloadRequest_ = true;
+  flgAtisWait_ = true;
+  console_.set_Value(idxRfPower_, 0);
+  dialTable_.fill(0);
+  dialCount_ = 0;
   for (int16_t g = 0; g <= 3; ++g) {
-    if (eep_.RigR4TEep_GetChGroupAppear(g)) dialTable[static_cast<size_t>(dialCount++)] = g;
+    if (eep_.RigR4TEep_GetChGroupAppear(g)) dialTable_[static_cast<size_t>(dialCount_++)] = g;
   }
-  console_.set_Max(idxDialMode, static_cast<int16_t>(dialCount > 0 ? dialCount - 1 : 0));
+  console_.set_Max(idxDialMode_, static_cast<int16_t>(dialCount_ > 0 ? dialCount_ - 1 : 0));
 }
 
 bool clsIndOp_RigR4T::RigOpFunc_RunProcedure() {
-  const proc::Step s = procStep;
+  const proc::Step s = procStep_;
   bool result = true;
   if (proc::InAtis(s)) {
     result = RigOpProc_Atis();
@@ -207,7 +207,7 @@ bool clsIndOp_RigR4T::RigOpFunc_RunProcedure() {
   } else if (proc::InBpf(s)) {
     result = RigOpProc_BpfSweep();
   }
-  if (s != proc::None && procStep == proc::None) ProcedureReset();
+  if (s != proc::None && procStep_ == proc::None) ProcedureReset();
   return result;
 }
 
@@ -224,7 +224,7 @@ void clsIndOp_RigR4T::RigOpFunc_UpdateWindow() {
   window_.SetButtonEnabled(frm::kButtonReload, edit);
   window_.SetButtonEnabled(frm::kButtonDispPara, !shielding);
   window_.SetButtonDefaultCancel(frm::kButtonDispPara, dump);
-  if (opState != op::AtisOff) window_.SetAtisWaitingVisible(false);
+  if (opState_ != op::AtisOff) window_.SetAtisWaitingVisible(false);
 }
 
 }  // namespace pw

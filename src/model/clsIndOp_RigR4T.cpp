@@ -20,35 +20,6 @@ struct ItemRow {
   int16_t clsIndOp_RigR4T::*index = nullptr;  // where the model keeps the line's index
 };
 
-using M = clsIndOp_RigR4T;
-// The lines in the order the technician sees them.
-const ItemRow kItems[] = {
-    {.title = " Dial Mode", .max = 0, .loop = true, .e8Command = 0x00, .evDisp = ev::kDispDialMode,
-     .evSendE8 = ev::kSendDialMode, .index = &M::idxDialMode},
-    {.title = "    CH No.", .max = 0, .loop = true, .e8Command = 0x01, .evDisp = ev::kDispChNo,
-     .evSendE8 = ev::kSendChNo, .index = &M::idxChNo},
-    {.title = "  RF Power", .max = 2, .loop = true, .e8Command = 0x02, .evDisp = ev::kDispRfPower,
-     .index = &M::idxRfPower},
-    {.title = " Power(Hi)", .bar = true, .eeAdr = 0xFEC, .e8Command = 0x0C, .evChanged = ev::kChangedPowerHi,
-     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerHi},
-    {.title = " Power(LO)", .bar = true, .eeAdr = 0xFED, .e8Command = 0x0B, .evChanged = ev::kChangedPowerLo,
-     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerLo},
-    {.title = " Power(EL)", .bar = true, .eeAdr = 0xFEE, .e8Command = 0x0D, .evChanged = ev::kChangedPowerEl,
-     .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerEl},
-    {.title = "       TXF", .evDisp = ev::kDispTxf, .evEnter = ev::kEnterTxf, .index = &M::idxTxf},
-    {.title = "       MOD", .bar = true, .eeAdr = 0xFE4, .e8Command = 0x08},
-    {.title = "   BPF ALL", .evDisp = ev::kDispBpfAll, .evEnter = ev::kEnterBpfAll, .index = &M::idxSweepItem},
-    {.title = "    BPF T1", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE8, .signedData = true, .e8Command = 0x10,
-     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT1, .index = &M::idxBpfT1},
-    {.title = "    BPF T2", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE9, .signedData = true, .e8Command = 0x11,
-     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT2},
-    {.title = "    BPF T3", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEA, .signedData = true, .e8Command = 0x12,
-     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT3},
-    {.title = "    BPF T4", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEB, .signedData = true, .e8Command = 0x13,
-     .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT4},
-    {.title = "       SQL", .evDisp = ev::kDispSql, .evEnter = ev::kEnterSql, .index = &M::idxSql},
-    {.title = "      ATIS", .max = 127, .evDisp = ev::kDispAtis, .evEnter = ev::kEnterAtis, .index = &M::idxAtis},
-};
 
 constexpr int16_t kTempPoints[21] = {0,   16,  24,  32,  40,  48,  64,  80,  96,  112, 128,
                                      144, 160, 176, 192, 208, 216, 224, 232, 240, 256};
@@ -67,19 +38,19 @@ clsIndOp_RigR4T::clsIndOp_RigR4T(const Links& links)
       powerSelectTimer_(links.clock) {
   comPortNo_ = 1;
   RigOpFunc_ResetAll();
-  std::copy(std::begin(kTempPoints), std::end(kTempPoints), tempPoints.begin());
+  std::copy(std::begin(kTempPoints), std::end(kTempPoints), tempPoints_.begin());
 }
 
 void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
   seq_.easyReset(comPortNo_);
-  opState = op::Idle;
-  flgStateEntry = true;
-  flgDispParaRequest = false;
-  flgAtisActive = false;
-  lastAd.fill(-1);
-  lastDa.fill(-1);
-  lastSqlCalced.fill(-1);
-  flgCommError = false;
+  opState_ = op::Idle;
+  flgStateEntry_ = true;
+  flgDispParaRequest_ = false;
+  flgAtisActive_ = false;
+  lastAd_.fill(-1);
+  lastDa_.fill(-1);
+  lastSqlCalced_.fill(-1);
+  flgCommError_ = false;
   RigOpFunc_FormResource();
   console_.myListBox = &window_.lboConsole();
   console_.myEventClass = this;
@@ -92,6 +63,35 @@ void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
 }
 
 void clsIndOp_RigR4T::BuildConsole() {
+  using M = clsIndOp_RigR4T;
+  // The lines in the order the technician sees them.
+  static const ItemRow kItems[] = {
+      {.title = " Dial Mode", .max = 0, .loop = true, .e8Command = 0x00, .evDisp = ev::kDispDialMode,
+       .evSendE8 = ev::kSendDialMode, .index = &M::idxDialMode_},
+      {.title = "    CH No.", .max = 0, .loop = true, .e8Command = 0x01, .evDisp = ev::kDispChNo,
+       .evSendE8 = ev::kSendChNo, .index = &M::idxChNo_},
+      {.title = "  RF Power", .max = 2, .loop = true, .e8Command = 0x02, .evDisp = ev::kDispRfPower,
+       .index = &M::idxRfPower_},
+      {.title = " Power(Hi)", .bar = true, .eeAdr = 0xFEC, .e8Command = 0x0C, .evChanged = ev::kChangedPowerHi,
+       .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerHi_},
+      {.title = " Power(LO)", .bar = true, .eeAdr = 0xFED, .e8Command = 0x0B, .evChanged = ev::kChangedPowerLo,
+       .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerLo_},
+      {.title = " Power(EL)", .bar = true, .eeAdr = 0xFEE, .e8Command = 0x0D, .evChanged = ev::kChangedPowerEl,
+       .evSendE8 = ev::kSendPowerLevel, .index = &M::idxPowerEl_},
+      {.title = "       TXF", .evDisp = ev::kDispTxf, .evEnter = ev::kEnterTxf, .index = &M::idxTxf_},
+      {.title = "       MOD", .bar = true, .eeAdr = 0xFE4, .e8Command = 0x08},
+      {.title = "   BPF ALL", .evDisp = ev::kDispBpfAll, .evEnter = ev::kEnterBpfAll, .index = &M::idxSweepItem_},
+      {.title = "    BPF T1", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE8, .signedData = true, .e8Command = 0x10,
+       .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT1, .index = &M::idxBpfT1_},
+      {.title = "    BPF T2", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFE9, .signedData = true, .e8Command = 0x11,
+       .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT2},
+      {.title = "    BPF T3", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEA, .signedData = true, .e8Command = 0x12,
+       .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT3},
+      {.title = "    BPF T4", .min = -128, .max = 127, .bar = true, .eeAdr = 0xFEB, .signedData = true, .e8Command = 0x13,
+       .evDisp = ev::kDispBpfLine, .evEnter = ev::kEnterBpfT4},
+      {.title = "       SQL", .evDisp = ev::kDispSql, .evEnter = ev::kEnterSql, .index = &M::idxSql_},
+      {.title = "      ATIS", .max = 127, .evDisp = ev::kDispAtis, .evEnter = ev::kEnterAtis, .index = &M::idxAtis_},
+  };
   for (const ItemRow& row : kItems) {
     console_.AddItem();
     const int16_t i = static_cast<int16_t>(console_.ListCount() - 1);
@@ -112,13 +112,13 @@ void clsIndOp_RigR4T::BuildConsole() {
 }
 
 void clsIndOp_RigR4T::ProcedureReset() {
-  procStep = proc::None;
+  procStep_ = proc::None;
   passCount_ = 0;
-  console_.set_EeAdr(idxAtis, -1);
-  console_.set_E8Command(idxAtis, -1);
-  if (flgAtisActive) flgAtisWait = true;
+  console_.set_EeAdr(idxAtis_, -1);
+  console_.set_E8Command(idxAtis_, -1);
+  if (flgAtisActive_) flgAtisWait_ = true;
   for (int16_t i = 0; i < 4; ++i) {
-    console_.set_WaitAfterE8(static_cast<int16_t>(idxBpfT1 + i), console_.DefaultWaitAfterE8());
+    console_.set_WaitAfterE8(static_cast<int16_t>(idxBpfT1_ + i), console_.DefaultWaitAfterE8());
   }
   for (int16_t i = 0; i < console_.ListCount(); ++i) {
     console_.set_flgEnterOn(i, false);
@@ -158,17 +158,17 @@ void clsIndOp_RigR4T::RigOpFunc_ClickCmd00(int16_t Index) {
   switch (Index) {
     case frm::kButtonConnect:
       RigOpFunc_ResetAll();
-      opState = op::Start;
-      flgStateEntry = true;
+      opState_ = op::Start;
+      flgStateEntry_ = true;
       break;
     case frm::kButtonReload:
-      if (RigR4TProp_EditEnabled()) flgReloadRequest = true;
+      if (RigR4TProp_EditEnabled()) flgReloadRequest_ = true;
       break;
     case frm::kButtonDispPara:
       if (RigR4TProp_EditEnabled()) {
-        flgDispParaRequest = true;
+        flgDispParaRequest_ = true;
       } else if (RigR4TProp_DispPara()) {
-        flgDispParaRequest = false;
+        flgDispParaRequest_ = false;
       }
       break;
     default:

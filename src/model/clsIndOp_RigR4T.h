@@ -45,8 +45,8 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   void RigOpFunc_SetComPortNo(int16_t portNo);
   bool RigOpFunc_CheckSubNameLegal(const std::string& nameS) override;
   void MsgBoxCloneErr() override;
-  bool RigR4TProp_EditEnabled() const { return opState > op::CloneRead && opState < op::DispPara; }
-  bool RigR4TProp_DispPara() const { return opState == op::DispPara; }
+  bool RigR4TProp_EditEnabled() const { return opState_ > op::CloneRead && opState_ < op::DispPara; }
+  bool RigR4TProp_DispPara() const { return opState_ == op::DispPara; }
   bool RigR4TProp_Shielding() const { return !RigR4TProp_EditEnabled() && !RigR4TProp_DispPara(); }
   bool RigR4TProp_ReadParametersFromExtFile(const std::string& path = "Const.ini");
   void RigOpFunc_FormResource();
@@ -58,47 +58,59 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   void ConsEv_Changed(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) override;
   void ConsEv_SendE8(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) override;
   void ConsEv_Enter(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) override;
-  void set_WaitE8Required(int32_t waitMs) override { waitE8 = waitMs; }
+  void set_WaitE8Required(int32_t waitMs) override { waitE8_ = waitMs; }
 
   clsIndEep_RigR4T& eep() { return eep_; }
   const ExtParameters& parameters() const { return params_; }
   ExtParameters& parameters() { return params_; }
 
   // Item indexes, set while the console is built.
-  int16_t idxDialMode = -1, idxChNo = -1, idxRfPower = -1, idxPowerHi = -1, idxPowerLo = -1,
-          idxPowerEl = -1, idxTxf = -1, idxSweepItem = -1, idxBpfT1 = -1, idxSql = -1, idxAtis = -1;
+  int16_t idxDialMode() const { return idxDialMode_; }
+  int16_t idxChNo() const { return idxChNo_; }
+  int16_t idxRfPower() const { return idxRfPower_; }
+  int16_t idxPowerHi() const { return idxPowerHi_; }
+  int16_t idxPowerLo() const { return idxPowerLo_; }
+  int16_t idxPowerEl() const { return idxPowerEl_; }
+  int16_t idxTxf() const { return idxTxf_; }
+  int16_t idxSweepItem() const { return idxSweepItem_; }  // also the line whose Enter started a sweep
+  int16_t idxBpfT1() const { return idxBpfT1_; }           // T2 to T4 follow it
+  int16_t idxSql() const { return idxSql_; }
+  int16_t idxAtis() const { return idxAtis_; }
 
-  // Operation task state.
-  op::State opState = op::Idle;
-  bool flgStateEntry = true;
-  bool flgCommError = false;
-  bool flgReloadRequest = false;
-  bool flgReloadCycle = false;
-  bool flgAtisWait = false;
-  bool flgDispParaRequest = false;
-  bool flgAtisActive = false;
-  ByteStr varRadioId;
-  int32_t waitE8 = 0;
+  // Operation task state, read by the window and the tests.
+  op::State opState() const { return opState_; }
+  bool flgCommError() const { return flgCommError_; }
+  bool flgReloadRequest() const { return flgReloadRequest_; }
+  bool flgReloadCycle() const { return flgReloadCycle_; }
+  bool flgAtisWait() const { return flgAtisWait_; }
+  bool flgDispParaRequest() const { return flgDispParaRequest_; }
+  bool flgAtisActive() const { return flgAtisActive_; }
+  const ByteStr& varRadioId() const { return varRadioId_; }
+  int32_t waitE8() const { return waitE8_; }
 
   // Channel selection.
   static constexpr int kDialTableSize = 5;
   static constexpr int kChListSize = 267;
-  std::array<int16_t, kDialTableSize> dialTable{};
-  int16_t dialCount = 0;
-  int16_t curDialIndex = 0;
-  int16_t curChNo = 0;
-  std::array<int16_t, kChListSize> chList{};
+  const std::array<int16_t, kDialTableSize>& dialTable() const { return dialTable_; }
+  int16_t curDialIndex() const { return curDialIndex_; }
+  int16_t curChNo() const { return curChNo_; }
+  const std::array<int16_t, kChListSize>& chList() const { return chList_; }
 
   // Procedures.
-  proc::Step procStep = proc::None;
-  bool flgAtisEnter = false, flgTxfEnter = false, flgSqlEnter = false, flgAtisAbort = false;
-  std::array<bool, 4> bpfSelect{};
-  std::array<int16_t, 21> tempPoints{};
+  proc::Step procStep() const { return procStep_; }
+  bool flgAtisEnter() const { return flgAtisEnter_; }
+  bool flgTxfEnter() const { return flgTxfEnter_; }
+  bool flgSqlEnter() const { return flgSqlEnter_; }
+  const std::array<bool, 4>& bpfSelect() const { return bpfSelect_; }
 
   // Monitor readings, -1 until read.
-  std::array<int16_t, 11> lastAd{};
-  std::array<int16_t, 6> lastDa{};
-  std::array<int16_t, 2> lastSqlCalced{};
+  const std::array<int16_t, 11>& lastAd() const { return lastAd_; }
+  const std::array<int16_t, 6>& lastDa() const { return lastDa_; }
+  const std::array<int16_t, 2>& lastSqlCalced() const { return lastSqlCalced_; }
+
+  // Sets up a case for the tests without running the program up to it.
+  struct TestAccess;
+  friend struct TestAccess;
 
   // Monitor readings and their lines (also used by the procedures).
   bool RigOpFunc_ReadAdMonitor(int16_t index, bool firstPass);
@@ -141,6 +153,41 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   bool RigOpProc_BpfSweep();
   void SetProcStep(proc::Step step);
   void AtisSetLine(int32_t eeAdr, int16_t e8Command, bool load);
+
+
+  // Item indexes.
+  int16_t idxDialMode_ = -1, idxChNo_ = -1, idxRfPower_ = -1, idxPowerHi_ = -1, idxPowerLo_ = -1,
+          idxPowerEl_ = -1, idxTxf_ = -1, idxSweepItem_ = -1, idxBpfT1_ = -1, idxSql_ = -1, idxAtis_ = -1;
+
+  // Operation task state.
+  op::State opState_ = op::Idle;
+  bool flgStateEntry_ = true;
+  bool flgCommError_ = false;
+  bool flgReloadRequest_ = false;
+  bool flgReloadCycle_ = false;
+  bool flgAtisWait_ = false;
+  bool flgDispParaRequest_ = false;
+  bool flgAtisActive_ = false;
+  ByteStr varRadioId_;
+  int32_t waitE8_ = 0;
+
+  // Channel selection.
+  std::array<int16_t, kDialTableSize> dialTable_{};
+  int16_t dialCount_ = 0;
+  int16_t curDialIndex_ = 0;
+  int16_t curChNo_ = 0;
+  std::array<int16_t, kChListSize> chList_{};
+
+  // Procedures.
+  proc::Step procStep_ = proc::None;
+  bool flgAtisEnter_ = false, flgTxfEnter_ = false, flgSqlEnter_ = false, flgAtisAbort_ = false;
+  std::array<bool, 4> bpfSelect_{};
+  std::array<int16_t, 21> tempPoints_{};
+
+  // Monitor readings.
+  std::array<int16_t, 11> lastAd_{};
+  std::array<int16_t, 6> lastDa_{};
+  std::array<int16_t, 2> lastSqlCalced_{};
 
   clsCmcNbx3Sequence& seq_;
   clsCmcNbx3Drv& drv_;

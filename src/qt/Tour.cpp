@@ -109,7 +109,7 @@ void Tour::PressKey(QWidget* target, int key) {
 
 bool Tour::Settled() const {
   const clsIndOp_RigR4T& model = *app_.gIndOp;
-  if (!model.RigR4TProp_EditEnabled() || model.flgReloadRequest || model.flgReloadCycle || model.flgAtisWait) {
+  if (!model.RigR4TProp_EditEnabled() || model.flgReloadRequest() || model.flgReloadCycle() || model.flgAtisWait()) {
     return false;
   }
   for (int16_t i = 0; i < app_.gConsole.ListCount(); ++i) {

@@ -56,7 +56,7 @@ TEST_P(CloneErrorMessage, FailureShowsItsMessageOnceAndLeavesTheLinkClosedAndRea
   EXPECT_EQ(b.window.messages, std::vector<std::string>{c.message});
   EXPECT_FALSE(b.app->gCom.comOpen());
   EXPECT_FALSE(b.app->gCom.totalError());
-  EXPECT_EQ(b.Model().opState, op::Idle);
+  EXPECT_EQ(b.Model().opState(), op::Idle);
   EXPECT_FALSE(b.app->myObjNbx3Seq.OpRunning());
   EXPECT_EQ(b.window.comBusy, "COM " + std::to_string(c.port) + ": CLOSE");
   EXPECT_TRUE(b.window.frames[0]) << "back on the Connect page";

@@ -45,13 +45,13 @@ TEST(Connect, ProgressLineFillsWhileTheCloneReadRunsAndNothingElseChanges) {
   std::vector<std::string> samples;
   ASSERT_TRUE(b.RunUntil(
       [&] {
-        if (b.Model().opState == op::CloneRead && b.app->myObjNbx3Seq.OpRunning()) {
+        if (b.Model().opState() == op::CloneRead && b.app->myObjNbx3Seq.OpRunning()) {
           samples.push_back(b.window.progress);
           EXPECT_EQ(b.window.console.lines, consoleBefore);
           EXPECT_TRUE(b.window.frames[0]);
           EXPECT_FALSE(b.window.frames[1]);
         }
-        return b.Model().opState > op::CloneRead;
+        return b.Model().opState() > op::CloneRead;
       },
       30000));
   // Until the first busy pass the line still holds its blank reset text.
@@ -133,7 +133,7 @@ TEST(Connect, FirstCycleConfirmsAtisOffReadsEveryMonitorThenSendsEveryItemOnceAf
   for (const SentE8& s : sent) texts.push_back(s.text);
   ASSERT_EQ(texts, expected);
   EXPECT_EQ(b.radio.atisMode(), 0);
-  EXPECT_FALSE(b.Model().flgAtisWait);
+  EXPECT_FALSE(b.Model().flgAtisWait());
 
   // Each reading is asked for only once the previous answer is in.
   const auto& log = b.radio.frameLog();
@@ -209,12 +209,12 @@ TEST(Connect, DispParaShowsTheDumpAndASecondPressReturnsToTheConsole) {
   b.Select(kSql);
   b.Key(keys::kReturn);
   b.Run(100);
-  ASSERT_GE(b.Model().procStep, proc::SqlStart);
-  ASSERT_LE(b.Model().procStep, proc::SqlNoise1);
+  ASSERT_GE(b.Model().procStep(), proc::SqlStart);
+  ASSERT_LE(b.Model().procStep(), proc::SqlNoise1);
 
   b.app->main.cmd00_Click(2);
-  EXPECT_EQ(b.Model().procStep, proc::None) << "any button ends the procedure at once";
-  ASSERT_TRUE(b.RunUntil([&] { return b.Model().opState == op::DispPara; }, 2000));
+  EXPECT_EQ(b.Model().procStep(), proc::None) << "any button ends the procedure at once";
+  ASSERT_TRUE(b.RunUntil([&] { return b.Model().opState() == op::DispPara; }, 2000));
   b.Run(50);
 
   const std::string& dump = b.window.dispPara;
@@ -234,7 +234,7 @@ TEST(Connect, DispParaShowsTheDumpAndASecondPressReturnsToTheConsole) {
   b.window.dispPara = "kept";
   b.Run(500);
   EXPECT_EQ(b.window.dispPara, "kept");
-  EXPECT_EQ(b.Model().opState, op::DispPara);
+  EXPECT_EQ(b.Model().opState(), op::DispPara);
 
   const int focusBefore = b.window.consoleFocus;
   b.app->main.cmd00_Click(2);
@@ -253,20 +253,20 @@ TEST(Connect, UnconfirmedAtisOffRepeatsTheRequestAndHoldsEverythingElse) {
   b.radio.addFault({FaultKind::AtisNeverConfirmed, FaultTrigger::subCommand(0x03)});
   ASSERT_TRUE(b.Start());
   b.Connect();
-  ASSERT_TRUE(b.RunUntil([&] { return b.Model().opState >= op::CycleStart; }, 30000));
+  ASSERT_TRUE(b.RunUntil([&] { return b.Model().opState() >= op::CycleStart; }, 30000));
   b.Run(2000);
 
   const std::vector<std::string> sent = SentE8Texts(b.radio, AfterClone(b.radio));
   EXPECT_GE(sent.size(), 10u);
   for (const std::string& t : sent) EXPECT_EQ(t, "033030");
-  EXPECT_EQ(b.Model().opState, op::AtisOff);
+  EXPECT_EQ(b.Model().opState(), op::AtisOff);
   EXPECT_TRUE(b.window.atisWaiting);
   EXPECT_TRUE(b.window.frames[1]) << "the console is live while it waits";
   EXPECT_TRUE(b.window.messages.empty());
 
   b.radio.clearFaults();
   const size_t mark = b.radio.frameLog().size();
-  ASSERT_TRUE(b.RunUntil([&] { return !b.Model().flgAtisWait && b.AllSent(); }, 5000));
+  ASSERT_TRUE(b.RunUntil([&] { return !b.Model().flgAtisWait() && b.AllSent(); }, 5000));
   b.Run(100);
   EXPECT_FALSE(b.window.atisWaiting);
   const std::vector<std::string> after = SentE8Texts(b.radio, mark);
@@ -284,7 +284,7 @@ TEST(Connect, MalformedMonitorAnswerEndsInCommunicationFailedAndTheConnectPage) 
 
   EXPECT_EQ(b.window.messages, std::vector<std::string>{"Communication failed.\r\n\r\nCheck the following:\r\n\r\n"
                                                         "- Cloning cable connections.\r\n- The KQ-R4T power is ON."});
-  EXPECT_EQ(b.Model().opState, op::Idle);
+  EXPECT_EQ(b.Model().opState(), op::Idle);
   EXPECT_TRUE(b.window.frames[0]);
   EXPECT_FALSE(b.window.frames[1]);
   EXPECT_FALSE(b.app->gCom.comOpen());

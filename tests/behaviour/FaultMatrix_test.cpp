@@ -201,7 +201,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
   void SetUp() override { ASSERT_TRUE(b.Start()); }
 
   bool Message() const { return !b.window.messages.empty(); }
-  proc::Step Step() { return b.Model().procStep; }
+  proc::Step Step() { return b.Model().procStep(); }
 
   // How many of the program's frames with this command (and E8 sub-command)
   // the radio has received.
@@ -239,7 +239,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         b.RunUntil([&] { return Message() || Settled(); }, 40000);
         return;
       case Stage::Sql:
-        EnterOn(m.idxSql);
+        EnterOn(m.idxSql());
         b.RunUntil([&] { return Message() || Step() == proc::SqlNoise1; }, 2000);
         b.Key(keys::kReturn);  // the first test signal is on
         b.RunUntil([&] { return Message() || Step() == proc::SqlNoise2; }, 8000);
@@ -248,11 +248,11 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         b.RunUntil([&] { return Message() || Step() == proc::None; }, 10000);
         return;
       case Stage::Bpf:
-        EnterOn(m.idxBpfT1);
+        EnterOn(m.idxBpfT1());
         RunProcedureToItsEnd(60000);
         return;
       case Stage::Txf:
-        EnterOn(m.idxTxf);
+        EnterOn(m.idxTxf());
         b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
         b.Run(3000);  // a few measurements and the neighbour entries written
         if (Message()) return;
@@ -260,7 +260,7 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         b.RunUntil([&] { return Message() || Step() == proc::None; }, 10000);
         return;
       case Stage::Atis:
-        EnterOn(m.idxAtis);
+        EnterOn(m.idxAtis());
         b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
         // Each mode waits for Enter on steps 3, 5, 7 and 9.
         for (int mode = 0; mode < 4; ++mode) {
@@ -297,7 +297,7 @@ TEST_P(FaultMatrixTest, EndsInADefinedStateAndTheNextConnectReadsTheRadio) {
     ASSERT_EQ(b.window.messages.size(), 1u);
     EXPECT_EQ(b.window.messages[0].substr(0, b.window.messages[0].find('\r')), c.message);
     EXPECT_FALSE(b.app->gCom.comOpen());
-    EXPECT_EQ(b.Model().opState, op::Idle);
+    EXPECT_EQ(b.Model().opState(), op::Idle);
     EXPECT_TRUE(b.window.FrameVisible(0)) << "the Connect page";
     EXPECT_FALSE(b.window.FrameVisible(1));
   } else {

@@ -140,7 +140,7 @@ TEST(Heartbeat, IndicatorShowsThePortAndWhetherItIsOpen) {
   b.Run(50);
   EXPECT_EQ(b.window.comBusy, "COM 3: CLOSE");
   EXPECT_EQ(b.window.comBusyColor, ColorRole::GrayText);
-  EXPECT_EQ(b.Model().opState, op::Idle);
+  EXPECT_EQ(b.Model().opState(), op::Idle);
 }
 
 TEST(Heartbeat, AutomaticReleaseClosesAnIdlePortAfterTheChosenTimeButNeverDuringAnOperation) {
@@ -155,11 +155,11 @@ TEST(Heartbeat, AutomaticReleaseClosesAnIdlePortAfterTheChosenTimeButNeverDuring
   ASSERT_TRUE(b.RunUntil(
       [&] {
         EXPECT_TRUE(b.app->gCom.comOpen()) << "released during the clone read at " << b.port.Now();
-        return b.Model().opState > op::CloneRead;
+        return b.Model().opState() > op::CloneRead;
       },
       30000));
   EXPECT_GT(b.port.Now() - opened, 10000);
-  ASSERT_TRUE(b.RunUntil([&] { return b.AllSent() && b.Model().opState == op::CycleEnd; }, 5000));
+  ASSERT_TRUE(b.RunUntil([&] { return b.AllSent() && b.Model().opState() == op::CycleEnd; }, 5000));
 
   const int64_t lastFrame = b.radio.frameLog().back().timeMs;
   ASSERT_TRUE(b.RunUntil([&] { return !b.app->gCom.comOpen(); }, 5000));

@@ -63,7 +63,7 @@ TEST(LineDelivery, BpfAllSweepSetsEveryValueBeforeTheReadingTakenForIt) {
   p.b.port.SetWrites(SimPort::Writes::Line);
   ASSERT_TRUE(p.Connect());
   const size_t mark = p.Mark();
-  p.Enter(p.Model().idxSweepItem);
+  p.Enter(p.Model().idxSweepItem());
   ASSERT_TRUE(p.RunToBeep(1, 180000));
 
   // Pair each SD request the radio received with the filter value it held

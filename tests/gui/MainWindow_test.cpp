@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "GuiBench.h"
+#include "support/ModelAccess.h"
 #include "sim/Fault.h"
 
 namespace pw::test {
@@ -105,10 +106,10 @@ TEST(MainWindowKeys, F5ReloadsWhereverTheFocusIs) {
   QWidget* targets[] = {b.window.button(0), b.window.button(2), b.window.consoleList()};
   for (QWidget* target : targets) {
     SCOPED_TRACE(target->objectName().toStdString());
-    b.Model().flgReloadRequest = false;
+    ModelAccess::ClearReloadRequest(b.Model());
     target->setFocus();
     QTest::keyClick(target, Qt::Key_F5);
-    EXPECT_TRUE(b.Model().flgReloadRequest);
+    EXPECT_TRUE(b.Model().flgReloadRequest());
   }
 }
 
@@ -377,7 +378,7 @@ TEST(MainWindowMessages, CloneErrorShownInWindowModalBoxWithoutBlockingTheHeartb
     const QPoint at = connect->mapTo(&b.window, connect->rect().center());
     QTest::mouseClick(b.window.windowHandle(), Qt::LeftButton, {}, at);
     b.Run(50);
-    EXPECT_EQ(b.Model().opState, op::Idle);
+    EXPECT_EQ(b.Model().opState(), op::Idle);
 
     box->button(QMessageBox::Ok)->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return b.window.messageBox() == nullptr; }, 1000)) << "the box is gone";

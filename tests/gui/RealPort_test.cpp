@@ -106,7 +106,7 @@ TEST_F(RealPort, BpfAllSweepSetsEveryValueBeforeItsReading) {
   // Let the first cycle send every item before the sweep starts.
   ASSERT_TRUE(WaitFor([&] { return FirstCycleDone(*app); }, 30000));
 
-  window.consoleList()->setCurrentRow(app->gIndOp->idxSweepItem);
+  window.consoleList()->setCurrentRow(app->gIndOp->idxSweepItem());
   QTest::keyClick(window.consoleList(), Qt::Key_Return);
   ASSERT_TRUE(WaitFor([&] { return ConsoleShows(QStringLiteral("   BPF ALL: Sweeping")); }, 5000));
   ASSERT_TRUE(WaitFor([&] { return ConsoleShows(QStringLiteral("   BPF ALL: [Enter] to Sweep")); }, 120000));

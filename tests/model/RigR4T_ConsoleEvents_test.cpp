@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/Bench.h"
+#include "support/ModelAccess.h"
 #include "support/WireLog.h"
 
 namespace pw::test {
@@ -36,7 +37,7 @@ class ModelEvents : public ::testing::Test {
     con().set_Value(kDialMode, dial);
     con().SendE8(kDialMode);
     for (int16_t k = 0; k <= con().Max(kChNo); ++k) {
-      if (m().chList[static_cast<size_t>(k)] == row) {
+      if (m().chList()[static_cast<size_t>(k)] == row) {
         con().set_Value(kChNo, k);
         return;
       }
@@ -68,13 +69,13 @@ TEST_P(ModelDialMode, ShowsTheGroupSendsItsDialModeAndFallsBackToItsFirstChannel
   con().set_Value(kDialMode, c.value);
   EXPECT_EQ(LineOf(kDialMode), c.line);
   con().set_flgChanged(kChNo, false);
-  m().waitE8 = 0;
+  ModelAccess::SkipWait(m());
 
   con().SendE8(kDialMode);
 
   EXPECT_EQ(Sent(), std::vector<std::string>{c.command});
-  EXPECT_EQ(m().waitE8, 200);
-  EXPECT_EQ(m().curDialIndex, c.value);
+  EXPECT_EQ(m().waitE8(), 200);
+  EXPECT_EQ(m().curDialIndex(), c.value);
   EXPECT_EQ(con().Max(kChNo), c.channelMax);
   EXPECT_EQ(con().Value(kChNo), 0);
   EXPECT_TRUE(con().flgChanged(kChNo));
@@ -90,18 +91,18 @@ INSTANTIATE_TEST_SUITE_P(
         DialCase{3, " Dial Mode: WX", "003230", "    CH No.: WX 1 (RX Freq = 162.550, TX Freq = Inhibit)", 6}));
 
 TEST_F(ModelEvents, UnknownGroupShowsQuestionMarksSendsNothingAndOffersOneChannel) {
-  m().dialTable[4] = 9;
+  ModelAccess::SetDialTableEntry(m(), 4, 9);
   con().set_Max(kDialMode, 4);
   con().set_Value(kDialMode, 4);
   EXPECT_EQ(LineOf(kDialMode), " Dial Mode: ???");
-  m().waitE8 = 0;
+  ModelAccess::SkipWait(m());
 
   con().SendE8(kDialMode);
 
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(m().waitE8, 0);
+  EXPECT_EQ(m().waitE8(), 0);
   EXPECT_EQ(con().Max(kChNo), 0);
-  EXPECT_EQ(m().chList[0], 0);
+  EXPECT_EQ(m().chList()[0], 0);
 }
 
 // ---- CH No. -------------------------------------------------------------------
@@ -120,15 +121,15 @@ TEST_P(ModelChannelLine, ShowsNameAndFrequenciesAndSendsTheChannelNumber) {
   SelectChannel(c.dial, c.row);
   EXPECT_EQ(LineOf(kChNo), c.line);
   const size_t before = Sent().size();
-  m().waitE8 = 0;
+  ModelAccess::SkipWait(m());
 
   con().SendE8(kChNo);
 
   const std::vector<std::string> sent = Sent();
   ASSERT_EQ(sent.size(), before + 1);
   EXPECT_EQ(sent.back(), c.command);
-  EXPECT_EQ(m().curChNo, c.row);
-  EXPECT_EQ(m().waitE8, 20);
+  EXPECT_EQ(m().curChNo(), c.row);
+  EXPECT_EQ(m().waitE8(), 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -175,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ModelEvents, ValuesOutsideTheGroupAndChannelListsAreHarmless) {
   int16_t dialIdx = kDialMode, chIdx = kChNo, rfIdx = kRfPower;
-  const int16_t dialBefore = m().curDialIndex, chBefore = m().curChNo, maxBefore = con().Max(kChNo);
+  const int16_t dialBefore = m().curDialIndex(), chBefore = m().curChNo(), maxBefore = con().Max(kChNo);
   for (int16_t bad : {int16_t{-1}, int16_t{5}, int16_t{300}}) {  // five dial table entries
     int16_t val = bad;
     EXPECT_EQ(m().ConsEv_Disp(con(), dialIdx, 0, val), " Dial Mode: ???") << bad;
@@ -190,8 +191,8 @@ TEST_F(ModelEvents, ValuesOutsideTheGroupAndChannelListsAreHarmless) {
   EXPECT_EQ(m().ConsEv_Disp(con(), rfIdx, 2, three), "  RF Power: ");
   EXPECT_EQ(m().ConsEv_Disp(con(), rfIdx, 99, three), "???");
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(m().curDialIndex, dialBefore);
-  EXPECT_EQ(m().curChNo, chBefore);
+  EXPECT_EQ(m().curDialIndex(), dialBefore);
+  EXPECT_EQ(m().curChNo(), chBefore);
   EXPECT_EQ(con().Max(kChNo), maxBefore);
 }
 
@@ -276,8 +277,10 @@ TEST_P(ModelProcedureLine, LineFollowsTheProcedureStep) {
   const ProcLineCase& c = GetParam();
   if (c.japan) b.Image().WriteByte(0x3F9, 4);
   con().set_Value(c.line, c.value);
-  for (size_t k = 0; k < 4; ++k) m().bpfSelect[k] = (c.bpfMask >> k) & 1;
-  m().procStep = c.procStep;
+  std::array<bool, 4> select{};
+  for (size_t k = 0; k < 4; ++k) select[k] = (c.bpfMask >> k) & 1;
+  ModelAccess::SetBpfSelect(m(), select);
+  ModelAccess::SetProcStep(m(), c.procStep);
   con().Disp(c.line);
   EXPECT_EQ(LineOf(c.line), c.expected);
 }
@@ -316,7 +319,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ModelEvents, TxfShowsInhibitOnAReceiveOnlyChannel) {
   SelectChannel(0, 140);
   con().SendE8(kChNo);
-  m().procStep = proc::TxfStart;
+  ModelAccess::SetProcStep(m(), proc::TxfStart);
   con().Disp(kTxf);
   EXPECT_EQ(LineOf(kTxf), "       TXF: TX Freq = Inhibit, Setting =   0 [--------------------]");
 }
@@ -339,21 +342,20 @@ class ModelEnter : public ModelEvents, public ::testing::WithParamInterface<Ente
 
 TEST_P(ModelEnter, EnterStartsOrSignalsTheProcedureOfItsLine) {
   const EnterCase& c = GetParam();
-  m().procStep = c.stepBefore;
+  ModelAccess::SetProcStep(m(), c.stepBefore);
   if (proc::InBpf(c.stepBefore)) {
-    m().bpfSelect = {true, false, false, false};
-    m().idxSweepItem = kBpfT1;
+    ModelAccess::SetSweep(m(), {true, false, false, false}, kBpfT1);
   }
   con().set_Value(kAtis, 50);
 
   con().EnterExec(c.line);
 
-  EXPECT_EQ(m().procStep, c.stepAfter);
-  EXPECT_EQ(m().flgAtisEnter, c.raised == Raised::Atis);
-  EXPECT_EQ(m().flgTxfEnter, c.raised == Raised::Txf);
-  EXPECT_EQ(m().flgSqlEnter, c.raised == Raised::Sql);
-  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(m().bpfSelect[k], ((c.bpfMaskAfter >> k) & 1) != 0) << k;
-  EXPECT_EQ(m().idxSweepItem, c.sweepItemAfter);
+  EXPECT_EQ(m().procStep(), c.stepAfter);
+  EXPECT_EQ(m().flgAtisEnter(), c.raised == Raised::Atis);
+  EXPECT_EQ(m().flgTxfEnter(), c.raised == Raised::Txf);
+  EXPECT_EQ(m().flgSqlEnter(), c.raised == Raised::Sql);
+  for (size_t k = 0; k < 4; ++k) EXPECT_EQ(m().bpfSelect()[k], ((c.bpfMaskAfter >> k) & 1) != 0) << k;
+  EXPECT_EQ(m().idxSweepItem(), c.sweepItemAfter);
   if (c.stepAfter == proc::AtisStart) {
     EXPECT_EQ(con().Value(kAtis), 0);
   }
@@ -385,9 +387,8 @@ TEST_F(ModelEvents, StartingASweepOfOneLineMarksOnlyThatLine) {
 }
 
 TEST_F(ModelEvents, EndingAProcedureRestoresTheAtisLineAndAsksForTheToneOff) {
-  m().procStep = proc::Atis1300Set;
-  m().flgAtisActive = true;
-  m().flgAtisWait = false;
+  ModelAccess::SetProcStep(m(), proc::Atis1300Set);
+  ModelAccess::SetAtis(m(), true, false);
   con().set_EeAdr(kAtis, 0xFE5);
   con().set_E8Command(kAtis, 9);
   con().set_WaitAfterE8(kBpfT2, 500);
@@ -395,10 +396,10 @@ TEST_F(ModelEvents, EndingAProcedureRestoresTheAtisLineAndAsksForTheToneOff) {
 
   m().RigOpFunc_ClickCmd00(frm::kButtonReload);
 
-  EXPECT_EQ(m().procStep, proc::None);
+  EXPECT_EQ(m().procStep(), proc::None);
   EXPECT_EQ(con().EeAdr(kAtis), -1);
   EXPECT_EQ(con().E8Command(kAtis), -1);
-  EXPECT_TRUE(m().flgAtisWait);
+  EXPECT_TRUE(m().flgAtisWait());
   EXPECT_EQ(con().WaitAfterE8(kBpfT2), 20);
   EXPECT_FALSE(con().flgEnterOn(kMod));
   EXPECT_EQ(LineOf(kAtis), "      ATIS: [Enter] to Start");
@@ -412,7 +413,7 @@ TEST_F(ModelEvents, OnlyTheLastEnterBeforeTheTaskRunsIsExecuted) {
   EXPECT_FALSE(con().flgEnterOn(kSql));
   EXPECT_TRUE(con().flgEnterOn(kTxf));
   b.Run(50);
-  EXPECT_TRUE(proc::InTxf(m().procStep));
+  EXPECT_TRUE(proc::InTxf(m().procStep()));
   EXPECT_FALSE(con().flgEnterOn(kTxf));
 }
 
@@ -423,10 +424,10 @@ TEST(ModelSurface, ReloadAndDumpButtonsDoNothingBeforeTheConsoleIsLive) {
   ASSERT_TRUE(b.Start());
   b.app->main.cmd00_Click(1);
   b.app->main.cmd00_Click(2);
-  EXPECT_FALSE(b.Model().flgReloadRequest);
-  EXPECT_FALSE(b.Model().flgDispParaRequest);
+  EXPECT_FALSE(b.Model().flgReloadRequest());
+  EXPECT_FALSE(b.Model().flgDispParaRequest());
   b.Run(200);
-  EXPECT_EQ(b.Model().opState, op::Idle);
+  EXPECT_EQ(b.Model().opState(), op::Idle);
   EXPECT_TRUE(b.window.frames[0]);
   EXPECT_FALSE(b.window.buttonEnabled[1]);
   EXPECT_FALSE(b.window.buttonEnabled[2]);
@@ -440,7 +441,7 @@ TEST_F(ModelEvents, TheSamePortNumberKeepsTheConsoleAnotherResetsIt) {
 
   m().RigOpFunc_SetComPortNo(3);
   EXPECT_EQ(con().Value(kMod), 0);
-  EXPECT_EQ(m().opState, op::Idle);
+  EXPECT_EQ(m().opState(), op::Idle);
   EXPECT_FALSE(b.app->gCom.comOpen());
   EXPECT_EQ(b.app->myObjNbx3Seq.ComPortNo, 3);
 }

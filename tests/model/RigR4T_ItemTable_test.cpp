@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/frmMain.h"
+#include "support/ModelAccess.h"
 #include "support/Bench.h"
 #include "support/WireLog.h"
 
@@ -71,7 +72,7 @@ TEST(ItemTable, ResettingALiveConsoleTwiceGivesTheSameFifteenLines) {
     EXPECT_EQ(b.Console().Value(static_cast<int16_t>(i)), 0) << i;
   }
   EXPECT_EQ(first[kChNo], "    CH No.: 01  (RX Freq = 160.650, TX Freq = 156.050)");
-  EXPECT_EQ(b.Model().opState, op::Idle);
+  EXPECT_EQ(b.Model().opState(), op::Idle);
   EXPECT_FALSE(b.app->gCom.comOpen());
 }
 
@@ -134,7 +135,7 @@ TEST_P(ItemSend, SendsItsCommandAndMirrorsTheValueIntoTheImage) {
   con.set_flgChanged(kRfPower, false);
   const int imageBefore = b.Image().ReadByte(0xFEC);
   const size_t mark = b.radio.frameLog().size();
-  b.Model().waitE8 = 0;
+  ModelAccess::SkipWait(b.Model());
 
   con.SendE8(c.line);
 
@@ -144,7 +145,7 @@ TEST_P(ItemSend, SendsItsCommandAndMirrorsTheValueIntoTheImage) {
   } else {
     EXPECT_EQ(b.Image().ReadByte(0xFEC), imageBefore);
   }
-  EXPECT_EQ(b.Model().waitE8, 20);
+  EXPECT_EQ(b.Model().waitE8(), 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -166,9 +167,9 @@ TEST(ItemTable, LinesWithoutACommandSendNothingButStillAskForTheirWait) {
   ASSERT_TRUE(b.ConnectAndSettle());
   const size_t mark = b.radio.frameLog().size();
   for (Line line : {kTxf, kBpfAll, kSql, kAtis}) {
-    b.Model().waitE8 = 0;
+    ModelAccess::SkipWait(b.Model());
     b.Console().SendE8(line);
-    EXPECT_EQ(b.Model().waitE8, 20) << line;
+    EXPECT_EQ(b.Model().waitE8(), 20) << line;
   }
   EXPECT_TRUE(SentE8Texts(b.radio, mark).empty());
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/Bench.h"
+#include "support/ModelAccess.h"
 #include "support/WireLog.h"
 
 namespace pw::test {
@@ -84,7 +85,7 @@ TEST_P(MonitorAnswer, AnswerMustBeSevenBytesOfIdentitySubCommandAndTwoHexDigits)
   const AnswerCase& c = GetParam();
   Bench b;
   ASSERT_TRUE(b.Start());
-  b.Model().varRadioId = {0x23, 0x20, 0x00, 0x01};
+  ModelAccess::SetRadioId(b.Model(), {0x23, 0x20, 0x00, 0x01});
   EXPECT_EQ(b.Model().RigOpFunc_AnswerIsBad(c.answer), c.bad);
   if (!c.bad) {
     EXPECT_EQ(b.Model().RigOpFunc_AnswerValue(c.answer), c.value);
@@ -130,22 +131,22 @@ class MonitorAtisStatus : public ::testing::Test {
 
 TEST_F(MonitorAtisStatus, ConfirmedToneSetsActiveAndConfirmedOffClearsIt) {
   EXPECT_TRUE(RequestAndJudge(2));
-  EXPECT_TRUE(b.Model().flgAtisActive);
+  EXPECT_TRUE(b.Model().flgAtisActive());
   EXPECT_EQ(b.radio.atisMode(), 2);
   EXPECT_TRUE(RequestAndJudge(0));
-  EXPECT_FALSE(b.Model().flgAtisActive);
+  EXPECT_FALSE(b.Model().flgAtisActive());
 }
 
 TEST_F(MonitorAtisStatus, RefusedOrBadAnswerChangesNothing) {
   ASSERT_TRUE(RequestAndJudge(1));
   b.radio.addFault({sim::FaultKind::AtisNeverConfirmed, sim::FaultTrigger::subCommand(0x03)});
   EXPECT_FALSE(RequestAndJudge(0));
-  EXPECT_TRUE(b.Model().flgAtisActive);
+  EXPECT_TRUE(b.Model().flgAtisActive());
   b.radio.clearFaults();
   b.radio.addFault({sim::FaultKind::MalformedValue, sim::FaultTrigger::subCommand(0x03)});
   EXPECT_FALSE(RequestAndJudge(0));
-  EXPECT_TRUE(b.Model().flgAtisActive);
-  EXPECT_FALSE(b.Model().flgCommError);
+  EXPECT_TRUE(b.Model().flgAtisActive());
+  EXPECT_FALSE(b.Model().flgCommError());
   EXPECT_TRUE(b.window.messages.empty());
 }
 

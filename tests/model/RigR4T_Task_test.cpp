@@ -53,7 +53,7 @@ TEST_F(ModelTask, AnEnterOnALineWithoutAnActionStaysPendingAndBlocksNothing) {
   b.Console().EnterPushed(kMod);
   b.Run(500);
   EXPECT_TRUE(b.Console().flgEnterOn(kMod));
-  EXPECT_EQ(b.Model().procStep, proc::None);
+  EXPECT_EQ(b.Model().procStep(), proc::None);
   EXPECT_EQ(b.window.console.lines[kMod], "       MOD: 128 [##########----------]");
 
   // Another line's Enter takes over and runs: the sweep of T2 alone.
@@ -61,9 +61,9 @@ TEST_F(ModelTask, AnEnterOnALineWithoutAnActionStaysPendingAndBlocksNothing) {
   b.Run(50);
   EXPECT_FALSE(b.Console().flgEnterOn(kMod));
   EXPECT_FALSE(b.Console().flgEnterOn(kBpfT2));
-  EXPECT_EQ(b.Model().bpfSelect, (std::array<bool, 4>{false, true, false, false}));
-  EXPECT_GE(b.Model().procStep, proc::BpfStart);
-  EXPECT_LE(b.Model().procStep, proc::BpfSweep);
+  EXPECT_EQ(b.Model().bpfSelect(), (std::array<bool, 4>{false, true, false, false}));
+  EXPECT_GE(b.Model().procStep(), proc::BpfStart);
+  EXPECT_LE(b.Model().procStep(), proc::BpfSweep);
   EXPECT_TRUE(b.window.console.lines[kBpfT2].ends_with(" Sweeping")) << b.window.console.lines[kBpfT2];
   EXPECT_EQ(b.window.console.lines[kMod], "       MOD: 128 [##########----------]");
 }

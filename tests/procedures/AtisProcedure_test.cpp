@@ -15,7 +15,7 @@ using sim::FaultTrigger;
 TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t atis = p.Model().idxAtis;
+  const int16_t atis = p.Model().idxAtis();
   size_t mark = p.Mark();
 
   // Mode 1: the 1300 Hz level from 0xFE5 (100) is shown and sent live.
@@ -35,7 +35,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 09 65", "> 09 66"));
   EXPECT_EQ(p.b.Image().ReadByte(0xFE5), 102);
   EXPECT_EQ(p.b.radio.peek(0xFE5), 102);
-  EXPECT_EQ(p.Model().procStep, proc::Atis1300Set) << "the level stays until Enter";
+  EXPECT_EQ(p.Model().procStep(), proc::Atis1300Set) << "the level stays until Enter";
 
   // Mode 2: the 2100 Hz level from 0xFE6 (96).
   mark = p.Mark();
@@ -73,7 +73,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   EXPECT_EQ(p.Line(atis), "      ATIS: OFF...");
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
   EXPECT_EQ(p.Line(atis), "      ATIS: [Enter] to Start");
   EXPECT_EQ(p.b.radio.atisMode(), 0);
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 00", "< 03 05"));
@@ -91,7 +91,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
 TEST(AtisProcedure, JapanRadioSetsOnlyTheCombinedLevel) {
   ProcedureBench p(sim::RadioOptions{.japan = true});
   ASSERT_TRUE(p.Connect());
-  const int16_t atis = p.Model().idxAtis;
+  const int16_t atis = p.Model().idxAtis();
   const size_t mark = p.Mark();
 
   p.Enter(atis);
@@ -117,12 +117,12 @@ TEST(AtisProcedure, JapanRadioSetsOnlyTheCombinedLevel) {
 TEST(AtisProcedure, EnterBeforeTheConfirmationIsForgotten) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t atis = p.Model().idxAtis;
+  const int16_t atis = p.Model().idxAtis();
   p.Enter(atis);
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::Atis1300; }, 2000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep() == proc::Atis1300; }, 2000));
   p.Enter(atis);  // before mode 1 is asked for and confirmed
   p.b.Run(1000);
-  EXPECT_EQ(p.Model().procStep, proc::Atis1300Set);
+  EXPECT_EQ(p.Model().procStep(), proc::Atis1300Set);
   EXPECT_EQ(p.b.radio.atisMode(), 1);
 }
 
@@ -131,7 +131,7 @@ TEST(AtisProcedure, EnterBeforeTheConfirmationIsForgotten) {
 TEST(AtisProcedure, RefusedSecondModeEndsAndSwitchesTheFirstOff) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t atis = p.Model().idxAtis;
+  const int16_t atis = p.Model().idxAtis();
   p.Enter(atis);
   ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
   p.b.Run(300);
@@ -158,11 +158,11 @@ TEST(AtisProcedure, RadioThatRefusesToneModesEndsItAtOnce) {
   // The radio now behaves as a Japan radio; the image still says otherwise,
   // so the program asks for the 1300 Hz tone, which this radio refuses.
   p.b.radio.poke(sim::mem::kRegion, sim::mem::kRegionJapan);
-  const int16_t atis = p.Model().idxAtis;
+  const int16_t atis = p.Model().idxAtis();
   const size_t mark = p.Mark();
   p.Enter(atis);
   p.b.Run(2000);
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
   // A refused request may still have switched something on: the generator
   // is switched off, and that is confirmed.
   EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 01", "< 03 01", "> 03 00", "< 03 05"));

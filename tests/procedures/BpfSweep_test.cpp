@@ -42,9 +42,9 @@ std::vector<WriteRun> BpfWriteRuns(const sim::Radio& radio, size_t mark) {
 TEST(BpfSweep, SingleFilterSweepsOnlyThatFilter) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t t1 = p.Model().idxBpfT1;
+  const int16_t t1 = p.Model().idxBpfT1();
   const int16_t t3 = static_cast<int16_t>(t1 + 2);
-  const int16_t all = p.Model().idxSweepItem;
+  const int16_t all = p.Model().idxSweepItem();
   const size_t mark = p.Mark();
 
   p.Enter(t3);
@@ -53,7 +53,7 @@ TEST(BpfSweep, SingleFilterSweepsOnlyThatFilter) {
   EXPECT_EQ(p.Line(t1), "    BPF T1: -12 [#########-----------] [Enter] to Sweep");
   EXPECT_EQ(p.Line(all), "   BPF ALL: [Enter] to Sweep");
   ASSERT_TRUE(p.RunToBeep());
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
 
   // Step 4 from -128 meets the flat top 26..34 at 28 and 32: the middle is 30.
   const std::vector<WriteRun> runs = BpfWriteRuns(p.b.radio, mark);
@@ -77,8 +77,8 @@ TEST(BpfSweep, SingleFilterSweepsOnlyThatFilter) {
 TEST(BpfSweep, AllFiltersTakePresetsThenSweepInOrder) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t t1 = p.Model().idxBpfT1;
-  const int16_t all = p.Model().idxSweepItem;
+  const int16_t t1 = p.Model().idxBpfT1();
+  const int16_t all = p.Model().idxSweepItem();
   const size_t mark = p.Mark();
 
   p.Enter(all);
@@ -158,7 +158,7 @@ TEST_P(BpfBestRange, EndsInTheMiddleOfTheHighestLevels) {
   ProcedureBench p({}, ConstIniWith({{23, c.step}}));
   ASSERT_TRUE(p.Connect());
   ShapeSd(p.b.radio, 0, c.level);
-  const int16_t t1 = p.Model().idxBpfT1;
+  const int16_t t1 = p.Model().idxBpfT1();
   const size_t mark = p.Mark();
   p.Enter(t1);
   ASSERT_TRUE(p.RunToBeep(1, 120000));

@@ -113,7 +113,7 @@ class ProcedureBench {
   }
   // Runs until the procedure step is `step`.
   [[nodiscard]] bool RunToStep(proc::Step step, int limitMs = 5000) {
-    return b.RunUntil([&] { return Model().procStep == step; }, limitMs);
+    return b.RunUntil([&] { return Model().procStep() == step; }, limitMs);
   }
   // Runs until the window has beeped `count` times in all.
   [[nodiscard]] bool RunToBeep(int count = 1, int limitMs = 60000) {

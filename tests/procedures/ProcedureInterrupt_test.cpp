@@ -15,8 +15,8 @@ using ::testing::HasSubstr;
 TEST(ProcedureInterrupt, AtisEndedBySqlSwitchesTheGeneratorOff) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t atis = p.Model().idxAtis;
-  const int16_t sql = p.Model().idxSql;
+  const int16_t atis = p.Model().idxAtis();
+  const int16_t sql = p.Model().idxSql();
   p.Enter(atis);
   ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
   p.Enter(atis);
@@ -63,16 +63,16 @@ TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
     p.b.radio.addFault({sim::FaultKind::AtisNeverConfirmed, sim::FaultTrigger::subCommand(0x03), true, 0});
   }
   const size_t mark = p.Mark();
-  p.Enter(p.Model().idxAtis);
+  p.Enter(p.Model().idxAtis());
   // The 1300 Hz request is on its way; its answer is not in yet.
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::Atis1300 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep() == proc::Atis1300 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
   if (c.interrupt) c.interrupt(p);
   p.b.Run(500);
   if (p.Model().RigR4TProp_DispPara()) {
     p.b.app->main.cmd00_Click(2);  // back from the dump: the cycle goes on
   }
   const auto atisOver = [&] {
-    return !proc::InAtis(p.Model().procStep) && !p.Model().flgAtisWait;  // ended, or another procedure runs
+    return !proc::InAtis(p.Model().procStep()) && !p.Model().flgAtisWait();  // ended, or another procedure runs
   };
   ASSERT_TRUE(p.b.RunUntil(atisOver, 5000));
   p.b.Run(500);
@@ -82,7 +82,7 @@ TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
   }
   EXPECT_THAT(atisTraffic, ElementsAre("> 03 01", c.refuseTheMode ? "< 03 01" : "< 03 05", "> 03 00", "< 03 05"));
   EXPECT_EQ(p.b.radio.atisMode(), 0);
-  EXPECT_FALSE(p.Model().flgAtisWait);
+  EXPECT_FALSE(p.Model().flgAtisWait());
   EXPECT_EQ(p.b.window.messages.size(), 0u);
 }
 
@@ -92,21 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
         UnconfirmedCase{"F5", false, [](ProcedureBench& p) { p.b.Key(keys::kF5); }},
         UnconfirmedCase{"ReloadButton", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(1); }},
         UnconfirmedCase{"DispPara", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(2); }},
-        UnconfirmedCase{"EnterOnSql", false, [](ProcedureBench& p) { p.Enter(p.Model().idxSql); }},
+        UnconfirmedCase{"EnterOnSql", false, [](ProcedureBench& p) { p.Enter(p.Model().idxSql()); }},
         UnconfirmedCase{"RadioRefusesTheMode", true, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t t1 = p.Model().idxBpfT1;
+  const int16_t t1 = p.Model().idxBpfT1();
   const int16_t t3 = static_cast<int16_t>(t1 + 2);
   p.Enter(t3);
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep == proc::BpfSweep && p.Console().Value(t3) >= -60; }, 20000));
+  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep() == proc::BpfSweep && p.Console().Value(t3) >= -60; }, 20000));
   ASSERT_EQ(p.Console().WaitAfterE8(t3), 0);
 
   p.b.app->main.cmd00_Click(1);  // "Reload(F5)"
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
   const int16_t reached = p.Console().Value(t3);
   const size_t mark = p.Mark();
   p.b.Run(2000);
@@ -123,8 +123,8 @@ TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
 TEST(ProcedureInterrupt, SqlEndedByTxfWritesNoThreshold) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t sql = p.Model().idxSql;
-  const int16_t txf = p.Model().idxTxf;
+  const int16_t sql = p.Model().idxSql();
+  const int16_t txf = p.Model().idxTxf();
   const size_t mark = p.Mark();
   p.Enter(sql);
   ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));

@@ -18,7 +18,7 @@ constexpr int kThresholdAdr = 0xFB6;
 TEST(SqlProcedure, MeasuresTwoSignalsAndWritesSixThresholds) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t sql = p.Model().idxSql;
+  const int16_t sql = p.Model().idxSql();
   const size_t mark = p.Mark();
 
   p.Enter(sql);
@@ -36,7 +36,7 @@ TEST(SqlProcedure, MeasuresTwoSignalsAndWritesSixThresholds) {
   p.Enter(sql);
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
   EXPECT_EQ(p.Line(sql), "       SQL: [Enter] to Start");
 
   // Readings: NOIS 182 (0 dBuV), NOIS 23 (20 dBuV), TEMPS 173 (25 C).
@@ -85,7 +85,7 @@ TEST_P(SqlThresholds, FollowFromReadingsImageAndOffsets) {
   ASSERT_EQ(sim::analog::noiseCode(20.0), 23);
   ASSERT_TRUE(p.Connect());
 
-  const int16_t sql = p.Model().idxSql;
+  const int16_t sql = p.Model().idxSql();
   p.Enter(sql);
   ASSERT_TRUE(p.RunToStep(proc::SqlNoise1));
   p.b.radio.setTestSignal(0.0);

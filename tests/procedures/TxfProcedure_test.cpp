@@ -51,12 +51,12 @@ TEST_P(TxfBandEdges, RewriteThePresentBandAndItsNeighbours) {
   p.b.radio.setTemperatureC(c.celsius);
   ASSERT_EQ(sim::analog::temperatureBand(sim::analog::thermistorCode(c.celsius)), c.band);
   ASSERT_TRUE(p.Connect());
-  const int16_t txf = p.Model().idxTxf;
+  const int16_t txf = p.Model().idxTxf();
 
   size_t mark = p.Mark();
   p.Enter(txf);
   p.b.Run(1000);
-  EXPECT_EQ(p.Model().procStep, proc::TxfMeasure) << "measures again and again";
+  EXPECT_EQ(p.Model().procStep(), proc::TxfMeasure) << "measures again and again";
   EXPECT_THAT(p.Line(txf), HasSubstr(": TX Freq = 156.050, Setting = 128"));
   std::vector<std::string> expected;
   for (int e = c.firstEntry; e <= c.lastEntry; ++e) expected.push_back(Write(e, 128 + kOffsets[e]));
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Bands, TxfBandEdges,
 TEST(TxfProcedure, EnterWritesAllTwentyAndEnds) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
-  const int16_t txf = p.Model().idxTxf;
+  const int16_t txf = p.Model().idxTxf();
   p.Enter(txf);
   ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
@@ -99,7 +99,7 @@ TEST(TxfProcedure, EnterWritesAllTwentyAndEnds) {
   p.Enter(txf);
   ASSERT_TRUE(p.RunToBeep());
   EXPECT_EQ(p.b.window.beeps, 1);
-  EXPECT_EQ(p.Model().procStep, proc::None);
+  EXPECT_EQ(p.Model().procStep(), proc::None);
   EXPECT_EQ(p.Line(txf), "       TXF: [Enter] to Start");
   std::vector<std::string> expected;
   for (int e = 0; e < 20; ++e) expected.push_back(Write(e, 130 + kOffsets[e]));
@@ -136,7 +136,7 @@ TEST_P(TxfStartValue, ComesFromTheTableOrTheDefault) {
   ProcedureBench p({}, ConstIniWith(c.constIni));
   for (int e = 0; e < 20; ++e) p.b.radio.poke(kRefTable + e, static_cast<uint8_t>(c.table[static_cast<size_t>(e)]));
   ASSERT_TRUE(p.Connect());
-  const int16_t txf = p.Model().idxTxf;
+  const int16_t txf = p.Model().idxTxf();
   p.Enter(txf);
   ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   EXPECT_EQ(p.Console().Value(txf), c.start);
@@ -176,7 +176,7 @@ TEST(TxfProcedure, AllOffsetsZeroWriteTheBaseEverywhere) {
   ProcedureBench p({}, ConstIniWith(ZeroOffsets()));
   for (int e = 0; e < 20; ++e) p.b.radio.poke(kRefTable + e, 100);
   ASSERT_TRUE(p.Connect());
-  const int16_t txf = p.Model().idxTxf;
+  const int16_t txf = p.Model().idxTxf();
   p.Enter(txf);
   ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
@@ -197,10 +197,10 @@ TEST(TxfProcedure, EntryBelowZeroIsHeldAtZero) {
   p.b.radio.poke(kRefTable + 1, 77);
   ASSERT_TRUE(p.Connect());
   const size_t mark = p.Mark();
-  p.Enter(p.Model().idxTxf);
+  p.Enter(p.Model().idxTxf());
   ASSERT_TRUE(p.RunToStep(proc::TxfMeasure));
   p.b.Run(500);
-  EXPECT_EQ(p.Console().Value(p.Model().idxTxf), 0);
+  EXPECT_EQ(p.Console().Value(p.Model().idxTxf()), 0);
   EXPECT_THAT(TableWrites(p.b.radio, mark), ElementsAre(Write(0, 10), Write(1, 0)));
   EXPECT_EQ(p.b.Image().ReadByte(kRefTable + 1), 0);
   EXPECT_EQ(p.b.radio.peek(kRefTable + 1), 0);

@@ -27,11 +27,11 @@ inline bool AllSent(PwApp& app) {
 }
 // After Connect: the console is live, ATIS is confirmed off, every item sent.
 inline bool FirstCycleDone(PwApp& app) {
-  return app.gIndOp->opState >= op::CycleStart && !app.gIndOp->flgAtisWait && AllSent(app);
+  return app.gIndOp->opState() >= op::CycleStart && !app.gIndOp->flgAtisWait() && AllSent(app);
 }
 // The operation task is in its monitor cycle.
 inline bool Cycling(PwApp& app) {
-  return app.gIndOp->opState == op::CycleEnd || app.gIndOp->opState == op::Procedure;
+  return app.gIndOp->opState() == op::CycleEnd || app.gIndOp->opState() == op::Procedure;
 }
 // Connected and at rest: the first cycle is done and the task cycles.
 inline bool Settled(PwApp& app) { return FirstCycleDone(app) && Cycling(app); }
