@@ -116,12 +116,18 @@ class clsConsole {
   void UpDown(int16_t index, int16_t step);
   // Replaces the item's line with DefaultString or the model's own text.
   void Disp(int16_t index);
+  // Loads the value from the item's image byte (sign-extended for signed
+  // items) through set_Value; nothing without an image or an address.
   void ReadFromEe(int16_t index);
+  // Stores the value's low 8 bits in the item's image byte.
   void WriteToEe(int16_t index);
-  // Sends the value to the radio (or lets the model do it), then mirrors it
-  // into the EEPROM image.
+  // Sends the value to the radio as the item's E8 command (or lets the
+  // model's ConsEv_SendE8 do it) and asks for the item's wait after it, then
+  // mirrors the value into the image, also when nothing was sent.
   void SendE8(int16_t index);
+  // Marks the item's Enter as pending (the task executes it later).
   void EnterPushed(int16_t index);
+  // Runs the item's Enter action now (ConsEv_Enter) and redraws the line.
   void EnterExec(int16_t index);
 
  private:

@@ -51,6 +51,11 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   bool RigR4TProp_ReadParametersFromExtFile(const std::string& path = "Const.ini");
   void RigOpFunc_FormResource();
   void RigOpFunc_FormLayout();
+  // The model's share of every heartbeat: one pass of the operation task.
+  // It waits while the sequencer is busy or a send's wait runs, then steps
+  // through the states that finish at once, stopping at one that waits, at
+  // the cycle's end or as soon as something went to the radio; then it
+  // brings the window's frames and buttons into line with the state.
   void task();
 
   // Console events.

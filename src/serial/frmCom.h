@@ -38,8 +38,13 @@ class frmCom : public ISerialEvents, public INbx3Link {
   clsCmcProfileIO profMain;
   IComFormOwner* myMain = nullptr;
 
+  // Closes the port, COM 1 at 9600 baud, both error flags cleared.
   void Reset();
   bool comOpen() const;
+  // Opens or closes the port. A port just opened starts clean (unsent bytes
+  // discarded); one that stays open keeps everything written to it. A
+  // failed open leaves the port closed and sets errCannotOpen. Every call,
+  // whatever it changed, resets the frame driver.
   void set_comOpen(bool open);
   bool comSendEnable() const override { return comOpen(); }
   int16_t comPortNum() const { return comPortNum_; }
@@ -51,6 +56,9 @@ class frmCom : public ISerialEvents, public INbx3Link {
 
   // The heartbeat timer: off until start-up has loaded the settings.
   bool timSolidEnabled = false;
+  // One heartbeat: received bytes to the driver, the driver's time-outs,
+  // the main window's task, and a pending link error as the one message
+  // (after which the port is closed).
   void timSolid_Timer();
   void mscom_OnComm(int eventCode);
   void OnComm(int eventCode) override { mscom_OnComm(eventCode); }
