@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "shell/Utf8Path.h"
 #include "shell/start.h"
 #include "support/RecordingWindow.h"
 #include "support/SimPort.h"
@@ -36,8 +37,9 @@ class Bench {
  public:
   explicit Bench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
       : radio(options), port(radio, clock) {
-    std::ofstream(dir.path() / "Const.ini") << constIni;
-    app = std::make_unique<PwApp>(port, clock, window, dir.path().string(), (dir.path() / "Const.ini").string());
+    // Binary, so a CR LF text stays CR LF on every platform.
+    std::ofstream(dir.path() / "Const.ini", std::ios::binary) << constIni;
+    app = std::make_unique<PwApp>(port, clock, window, PathToUtf8(dir.path()), PathToUtf8(dir.path() / "Const.ini"));
   }
 
   bool Start() { return app->Main(); }
