@@ -1,5 +1,6 @@
 #include "qt/PortMap.h"
 
+#include "serial/PortName.h"
 #include "serial/frmCom.h"
 #include "shell/clsCmcProfileIO.h"
 
@@ -30,13 +31,7 @@ QString PortMap::DeviceFor(int portNum) const {
   return fromFile.isEmpty() ? DefaultDevice(portNum) : fromFile;
 }
 
-QString PortMap::DefaultDevice(int portNum) {
-#ifdef Q_OS_WIN
-  return QStringLiteral("COM%1").arg(portNum);
-#else
-  return QStringLiteral("/dev/ttyS%1").arg(portNum - 1);
-#endif
-}
+QString PortMap::DefaultDevice(int portNum) { return QString::fromStdString(DefaultPortName(portNum)); }
 
 QString PortMap::FromSettings(int portNum) const {
   if (settingsFolder_.empty()) return {};
@@ -46,7 +41,7 @@ QString PortMap::FromSettings(int portNum) const {
   prof.Section = "PORTS";
   std::string device;
   if (!prof.loadData("COM" + std::to_string(portNum), device, std::string())) return {};
-  return QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size()));
+  return QString::fromUtf8(device.data(), static_cast<qsizetype>(device.size()));
 }
 
 }  // namespace pw

@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
 
   const QString folder =
       parser.isSet(options.settingsDir) ? parser.value(options.settingsDir) : QCoreApplication::applicationDirPath();
-  const std::string programFolder = QDir::toNativeSeparators(folder).toLocal8Bit().toStdString();
+  // UTF-8: the core turns it into a wide path on Windows.
+  const std::string programFolder = QDir::toNativeSeparators(folder).toStdString();
   portMap.SetSettingsFolder(programFolder);
 
   pw::QtSerialPort port(portMap);

@@ -1,9 +1,11 @@
 #include "shell/clsCmcProfileIO.h"
 
+#include "shell/DurableFile.h"
+#include "shell/Utf8Path.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -196,39 +198,6 @@ FileState ReadWholeFile(const fs::path& path, std::string& content) {
   return FileState::Ok;
 }
 
-// Writes `content` to a new file beside `target` and then renames it over
-// `target`. The temporary file is created exclusively so that no existing
-// file (or link planted under its name) is ever written through.
-bool ReplaceFile(const fs::path& target, const std::string& content, const fs::perms* keepPerms) {
-  const fs::path folder = target.parent_path();
-  const std::string base = target.filename().string();
-  fs::path temp;
-  std::FILE* file = nullptr;
-  for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
-    temp = folder / (base + ".~" + std::to_string(attempt) + ".tmp");
-    file = std::fopen(temp.string().c_str(), "wbx");
-    if (file == nullptr) {
-      std::error_code ec;
-      if (!fs::exists(fs::symlink_status(temp, ec))) return false;  // cannot create files here
-    }
-  }
-  if (file == nullptr) return false;
-
-  bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  ok = (std::fflush(file) == 0) && ok;
-  ok = (std::ferror(file) == 0) && ok;
-  ok = (std::fclose(file) == 0) && ok;
-
-  std::error_code ec;
-  if (ok && keepPerms != nullptr) fs::permissions(temp, *keepPerms, ec);  // best effort
-  if (ok) {
-    fs::rename(temp, target, ec);
-    ok = !ec;
-  }
-  if (!ok) fs::remove(temp, ec);
-  return ok;
-}
-
 // ---------------------------------------------------------------------------
 // Numbers
 
@@ -403,7 +372,7 @@ std::string clsCmcProfileIO::ReadText(const std::string& key, const std::string&
     const std::string keyName = Trim(key);
     std::string content;
     if (!section.empty() && !keyName.empty() &&
-        ReadWholeFile(fs::path(GetMyProfile()), content) == FileState::Ok) {
+        ReadWholeFile(PathFromUtf8(GetMyProfile()), content) == FileState::Ok) {
       Location loc = Find(LineTexts(content), section, keyName);
       if (loc.key != kNone) text = std::move(loc.value);
     }
@@ -428,7 +397,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
   if (Contains(text, "\r\n")) return false;
 
   try {
-    fs::path target(GetMyProfile());
+    fs::path target = PathFromUtf8(GetMyProfile());
     std::error_code ec;
     // Write through a link to the file it names instead of replacing the link.
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
@@ -473,7 +442,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
       lines.push_back(Line{keyLine, newLine});
     }
 
-    return ReplaceFile(target, JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
+    return DurableFile::Replace(target, JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
   } catch (const std::exception&) {
     return false;
   }
