@@ -22,11 +22,17 @@
 #include "qt/StartupBox.h"
 #include "qt/Tour.h"
 #include "shell/start.h"
+#include "sim/InProcessPort.h"
+#ifndef Q_OS_WIN
 #include "sim/PtyLink.h"
+#endif
 
 namespace {
 
 constexpr int kSimulatedPorts = 4;
+// How often the in-process radio hands its bytes over: a few milliseconds,
+// like a serial driver's receive notification.
+constexpr int kSimulatedPumpMs = 5;
 
 // One running copy per user: a lock file in the temporary folder, released
 // by the system if the holder dies.
@@ -130,19 +136,32 @@ int main(int argc, char** argv) {
                  InstanceLockPath().toLocal8Bit().constData());
   }
 
+  // --simulate puts the simulated radio on a pseudo-terminal where there is
+  // one, so the real port path is exercised; elsewhere (Windows, or no free
+  // pseudo-terminal) it serves the radio in process behind the same port
+  // interface.
   const bool simulate = parser.isSet(options.simulate);
+  std::set<int> inProcessPorts;
+#ifndef Q_OS_WIN
   std::vector<std::unique_ptr<sim::PtyLink>> radios;
+#endif
   if (simulate) {
     for (int n = 1; n <= kSimulatedPorts; ++n) {
       if (namedPorts.count(n)) continue;
+#ifdef Q_OS_WIN
+      inProcessPorts.insert(n);
+#else
       auto link = std::make_unique<sim::PtyLink>();
       std::string error;
       if (!link->start({}, &error)) {
-        std::fprintf(stderr, "pwr4tadj: cannot start the simulated radio: %s\n", error.c_str());
-        return 1;
+        std::fprintf(stderr, "pwr4tadj: no pseudo-terminal for the simulated radio (%s); serving it in process\n",
+                     error.c_str());
+        inProcessPorts.insert(n);
+        continue;
       }
       portMap.Set(n, QString::fromLocal8Bit(link->slavePath().c_str()));
       radios.push_back(std::move(link));
+#endif
     }
   }
 
@@ -152,8 +171,11 @@ int main(int argc, char** argv) {
   const std::string programFolder = QDir::toNativeSeparators(folder).toStdString();
   portMap.SetSettingsFolder(programFolder);
 
-  pw::QtSerialPort port(portMap);
+  pw::QtSerialPort realPort(portMap);
   pw::QtClock clock;
+  std::unique_ptr<sim::InProcessPort> simulatedPort;
+  if (!inProcessPorts.empty()) simulatedPort = std::make_unique<sim::InProcessPort>(clock, realPort, inProcessPorts);
+  pw::ISerialPort& port = simulatedPort ? static_cast<pw::ISerialPort&>(*simulatedPort) : realPort;
   pw::MainWindow window;
   pw::PwApp app(port, clock, window, programFolder, "Const.ini");
 
@@ -168,15 +190,23 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   QTimer heartbeat;
+  QTimer radioPump;
   heartbeat.setInterval(pw::frmCom::kTimerIntervalMs);
   QObject::connect(&heartbeat, &QTimer::timeout, &window, [&] { pw::Guarded("heartbeat", [&] { app.Tick(); }); });
   window.SetCloseHandler([&] {
     heartbeat.stop();
+    radioPump.stop();
     pw::Guarded("shutdown", [&] { app.ReleaseComForm(); });
     window.Attach(nullptr);
     QCoreApplication::exit(exitCode);
   });
   window.Attach(&app.main);
+  if (simulatedPort) {
+    radioPump.setInterval(kSimulatedPumpMs);
+    QObject::connect(&radioPump, &QTimer::timeout, &window,
+                     [&] { pw::Guarded("simulated radio", [&] { simulatedPort->Pump(); }); });
+    radioPump.start();
+  }
   heartbeat.start();
   if (simulate) window.ShowSimulatedNotice();
   window.show();
