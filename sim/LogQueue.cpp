@@ -31,7 +31,7 @@ void LogQueue::push(std::string line) {
         }
         lines_.push_back(std::move(line));
     }
-    changed_.notify_one();
+    changed_.notify_all();  // the writer, or stop() waiting for the queue
 }
 
 bool LogQueue::pop(std::string& line) {
@@ -59,7 +59,7 @@ void LogQueue::stop(int waitMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     {
         std::unique_lock lock(mutex_);
-        changed_.wait_until(lock, deadline, [&] { return lines_.empty(); });
+        changed_.wait_until(lock, deadline, [&] { return lines_.empty() && !writing_; });
         stopping_ = true;
     }
     changed_.notify_all();
@@ -78,14 +78,16 @@ void LogQueue::run() {
             if (stopping_) return;
             line = std::move(lines_.front());
             lines_.pop_front();
+            writing_ = true;
         }
-        changed_.notify_all();  // stop() may be waiting for the queue to empty
         line += '\n';
-        if (!writeAll(line)) {
+        const bool written = writeAll(line);
+        {
             std::lock_guard lock(mutex_);
-            ++dropped_;
-            if (stopping_) return;
+            writing_ = false;
+            if (!written) ++dropped_;
         }
+        changed_.notify_all();  // stop() may be waiting for the last line to be out
     }
 }
 

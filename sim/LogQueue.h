@@ -48,6 +48,7 @@ private:
     std::deque<std::string> lines_;
     uint64_t dropped_ = 0;
     uint64_t droppedUnreported_ = 0;
+    bool writing_ = false;  // the writer holds a line it has not written yet
     bool stopping_ = false;
     int fd_ = -1;
     std::thread writer_;
