@@ -1,6 +1,7 @@
 // kqr4t-sim: a simulated KQ-R4T on a pseudo-terminal, for running the service
 // program without a radio on the bench.
 #include "sim/Fault.h"
+#include "sim/LogQueue.h"
 #include "sim/PtyLink.h"
 #include "sim/Radio.h"
 
@@ -16,7 +17,8 @@ namespace {
 constexpr const char* kUsage = R"(usage: kqr4t-sim [options]
 
 Serves a simulated KQ-R4T radio on a pseudo-terminal. The first line on
-stdout is the device to open as the serial port. Runs until SIGINT/SIGTERM.
+stdout is the device to open as the serial port. Runs until SIGINT/SIGTERM,
+which end it within a second whatever it is doing.
 
   --link PATH         also make a symlink PATH to the device
   --fault FAULT       inject a fault (repeatable), FAULT = KIND[@TRIGGER][,once]
@@ -39,8 +41,11 @@ stdout is the device to open as the serial port. Runs until SIGINT/SIGTERM.
   --signal DBUV       test signal level in dBuV (default 10)
   --supply V          supply voltage (default 7.4)
   --seed N            seed of the noise fault's garbage (default 1)
-  --log FILE          frame log, one "RX|TX FE FE ... FD" line per frame
-                      (default stderr; "-" for none)
+  --log FILE          write the frame log, one "RX|TX FE FE ... FD" line per
+                      frame, to FILE instead of standard error (the default);
+                      "-" for no log. Lines the reader does not take in time
+                      are dropped, never waited for, and a "# N log lines
+                      dropped" line says so.
   --help              this text
 )";
 
@@ -145,13 +150,20 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    // A log reader that has gone away must not end the simulator.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // The radio's line thread only queues log lines: writing them could block
+    // on a slow reader while the radio's lock is held.
+    sim::LogQueue logQueue;
+    if (log) logQueue.start(fileno(log));
+
     sim::PtyLink link(args.options);
     link.withRadio([&](sim::Radio& radio) {
         for (const auto& fault : args.faults) radio.addFault(fault);
         if (log) {
-            radio.setFrameHook([log](const sim::FrameLogEntry& entry) {
-                std::fprintf(log, "%s\n", sim::formatFrame(entry).c_str());
-                std::fflush(log);
+            radio.setFrameHook([&logQueue](const sim::FrameLogEntry& entry) {
+                logQueue.push(sim::formatFrame(entry));
             });
         }
     });
@@ -167,6 +179,7 @@ int main(int argc, char** argv) {
     int signal = 0;
     sigwait(&stopSignals, &signal);
     link.stop();
+    logQueue.stop();
     if (log && log != stderr) std::fclose(log);
     return 0;
 }

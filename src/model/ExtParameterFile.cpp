@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/Common.h"
+#include "shell/Utf8Path.h"
 
 namespace pw {
 
@@ -207,8 +208,9 @@ bool ReadExtParameterFile(const std::string& path, ExtParameters& out) {
     // Only a regular file: a device or pipe under that name could block or
     // never end.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) return false;
-    std::ifstream in(path, std::ios::binary);
+    const std::filesystem::path file = PathFromUtf8(path);
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     return ReadExtParameters(in, out);
   } catch (const std::exception&) {

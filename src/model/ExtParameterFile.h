@@ -23,9 +23,10 @@ struct ExtParameters {
   std::array<int16_t, 4> bpfPreset{};    // lines 30..33: BPF T1..T4 start values
 };
 
-// Reads the file at `path` (the model passes the bare name "Const.ini", i.e.
-// relative to the current directory). A missing file, a path that is not a
-// regular file or a file that cannot be opened gives false.
+// Reads the file at `path`, given as UTF-8 text (the model passes the bare
+// name "Const.ini", i.e. relative to the current directory). A missing file,
+// a path that is not a regular file or a file that cannot be opened gives
+// false.
 bool ReadExtParameterFile(const std::string& path, ExtParameters& out);
 
 // Reads the 33 lines from `in`. True when line 1, trimmed of blanks and tabs

@@ -1,5 +1,6 @@
 #include "qt/PortMap.h"
 
+#include "serial/PortName.h"
 #include "serial/frmCom.h"
 #include "shell/clsCmcProfileIO.h"
 
@@ -30,13 +31,7 @@ QString PortMap::DeviceFor(int portNum) const {
   return fromFile.isEmpty() ? DefaultDevice(portNum) : fromFile;
 }
 
-QString PortMap::DefaultDevice(int portNum) {
-#ifdef Q_OS_WIN
-  return QStringLiteral("COM%1").arg(portNum);
-#else
-  return QStringLiteral("/dev/ttyS%1").arg(portNum - 1);
-#endif
-}
+QString PortMap::DefaultDevice(int portNum) { return QString::fromStdString(DefaultPortName(portNum)); }
 
 namespace {
 
@@ -67,13 +62,13 @@ QString PortMap::FromSettings(int portNum) const {
   if (settingsFolder_.empty()) return {};
   std::string device;
   if (!PortsSection(settingsFolder_, seedFile_).loadData(KeyFor(portNum), device, std::string())) return {};
-  return QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size()));
+  return QString::fromUtf8(device.data(), static_cast<qsizetype>(device.size()));
 }
 
 bool PortMap::SaveToSettings(int portNum, const QString& device) const {
   if (settingsFolder_.empty() || portNum < kFirstPort || portNum > kLastPort) return false;
   clsCmcProfileIO prof = PortsSection(settingsFolder_, seedFile_);
-  return prof.saveData(KeyFor(portNum), device.toLocal8Bit().toStdString());
+  return prof.saveData(KeyFor(portNum), device.toUtf8().toStdString());
 }
 
 }  // namespace pw

@@ -28,11 +28,17 @@
 #include "qt/Tour.h"
 #include "shell/ConstIniSearch.h"
 #include "shell/start.h"
+#include "sim/InProcessPort.h"
+#ifndef Q_OS_WIN
 #include "sim/PtyLink.h"
+#endif
 
 namespace {
 
 constexpr int kSimulatedPorts = 4;
+// How often the in-process radio hands its bytes over: a few milliseconds,
+// like a serial driver's receive notification.
+constexpr int kSimulatedPumpMs = 5;
 
 // One running copy per user: a lock file in the temporary folder, released
 // by the system if the holder dies.
@@ -93,33 +99,51 @@ int main(int argc, char** argv) {
                  InstanceLockPath().toLocal8Bit().constData());
   }
 
+  // --simulate puts the simulated radio on a pseudo-terminal where there is
+  // one, so the real port path is exercised; elsewhere (Windows, or no free
+  // pseudo-terminal) it serves the radio in process behind the same port
+  // interface.
   const bool simulate = options.simulate;
+  std::set<int> inProcessPorts;
+#ifndef Q_OS_WIN
   std::vector<std::unique_ptr<sim::PtyLink>> radios;
+#endif
   if (simulate) {
     for (int n = 1; n <= kSimulatedPorts; ++n) {
       if (namedPorts.count(n)) continue;
+#ifdef Q_OS_WIN
+      inProcessPorts.insert(n);
+#else
       auto link = std::make_unique<sim::PtyLink>();
       std::string error;
       if (!link->start({}, &error)) {
-        std::fprintf(stderr, "pwr4tadj: cannot start the simulated radio: %s\n", error.c_str());
-        return 1;
+        std::fprintf(stderr, "pwr4tadj: no pseudo-terminal for the simulated radio (%s); serving it in process\n",
+                     error.c_str());
+        inProcessPorts.insert(n);
+        continue;
       }
       portMap.Set(n, QString::fromLocal8Bit(link->slavePath().c_str()), QStringLiteral("--simulate"));
       radios.push_back(std::move(link));
+#endif
     }
   }
 
+  // Paths travel as UTF-8: the core turns them into wide paths on Windows.
   const pw::SettingsLocation settings = pw::SettingsLocation::ForThisRun(options.settingsDir);
-  const std::string settingsFolder = QDir::toNativeSeparators(settings.folder).toLocal8Bit().toStdString();
-  const std::string settingsSeed = QDir::toNativeSeparators(settings.seedFile).toLocal8Bit().toStdString();
+  const std::string settingsFolder = QDir::toNativeSeparators(settings.folder).toStdString();
+  const std::string settingsSeed = QDir::toNativeSeparators(settings.seedFile).toStdString();
   portMap.SetSettingsFolder(settingsFolder, settingsSeed);
 
-  const pw::ConstIniSearch constIni({QDir::currentPath().toLocal8Bit().toStdString(),
-                                     QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(),
-                                     pw::SettingsLocation::UserFolder().toLocal8Bit().toStdString()});
+  const pw::ConstIniSearch constIni({QDir::currentPath().toStdString(),
+                                     QCoreApplication::applicationDirPath().toStdString(),
+                                     pw::SettingsLocation::UserFolder().toStdString()});
 
-  pw::QtSerialPort port(portMap);
+
+  pw::QtSerialPort realPort(portMap);
   pw::QtClock clock;
+  std::unique_ptr<sim::InProcessPort> simulatedPort;
+  if (!inProcessPorts.empty()) simulatedPort = std::make_unique<sim::InProcessPort>(clock, realPort, inProcessPorts);
+  pw::ISerialPort& port = simulatedPort ? static_cast<pw::ISerialPort&>(*simulatedPort) : realPort;
   pw::MainWindow window;
   pw::PwApp app(port, clock, window, settingsFolder, constIni.Chosen());
   app.gCom.profMain.SeedFile = settingsSeed;
@@ -127,7 +151,7 @@ int main(int argc, char** argv) {
   // When the system refuses a port, the status bar says why; the program's
   // own message about it stays as it is.
   bool reasonShown = false;
-  QObject::connect(&port, &pw::QtSerialPort::openFailed, &window,
+  QObject::connect(&realPort, &pw::QtSerialPort::openFailed, &window,
                    [&](const QString& device, QSerialPort::SerialPortError error) {
                      window.ShowReason(pw::PortDiagnosis::Describe(pw::PortDiagnosis::Gather(device, error)));
                      reasonShown = true;
@@ -160,6 +184,7 @@ int main(int argc, char** argv) {
 
   int exitCode = 0;
   QTimer heartbeat;
+  QTimer radioPump;
   heartbeat.setInterval(pw::frmCom::kTimerIntervalMs);
   QObject::connect(&heartbeat, &QTimer::timeout, &window, [&] {
     pw::Guarded("heartbeat", [&] { app.Tick(); });
@@ -171,6 +196,7 @@ int main(int argc, char** argv) {
   });
   window.SetCloseHandler([&] {
     heartbeat.stop();
+    radioPump.stop();
     pw::Guarded("shutdown", [&] { app.ReleaseComForm(); });
     window.Attach(nullptr);
     QCoreApplication::exit(exitCode);
@@ -183,6 +209,12 @@ int main(int argc, char** argv) {
     exitCode = 128 + sig;
     window.exitAction()->trigger();
   });
+  if (simulatedPort) {
+    radioPump.setInterval(kSimulatedPumpMs);
+    QObject::connect(&radioPump, &QTimer::timeout, &window,
+                     [&] { pw::Guarded("simulated radio", [&] { simulatedPort->Pump(); }); });
+    radioPump.start();
+  }
   heartbeat.start();
   if (simulate) window.ShowSimulatedNotice();
   window.show();

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "shell/Utf8Path.h"
+
 namespace pw {
 
 namespace fs = std::filesystem;
@@ -12,15 +14,15 @@ namespace {
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::path(path), ec);
+  return fs::exists(PathFromUtf8(path), ec);
 }
 
 // Two spellings of one folder ("." and the working folder's full name) are
 // one place.
 std::string Normal(const std::string& path) {
   std::error_code ec;
-  const fs::path absolute = fs::absolute(fs::path(path), ec);
-  return (ec ? fs::path(path) : absolute).lexically_normal().string();
+  const fs::path absolute = fs::absolute(PathFromUtf8(path), ec);
+  return PathToUtf8((ec ? PathFromUtf8(path) : absolute).lexically_normal());
 }
 
 }  // namespace
@@ -29,7 +31,7 @@ ConstIniSearch::ConstIniSearch(const std::vector<std::string>& folders) {
   std::vector<std::string> seen;
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;
-    const std::string file = (fs::path(folder) / kFileName).string();
+    const std::string file = PathToUtf8(PathFromUtf8(folder) / kFileName);
     const std::string key = Normal(file);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
     seen.push_back(key);

@@ -1,9 +1,11 @@
 #include "shell/clsCmcProfileIO.h"
 
+#include "shell/DurableFile.h"
+#include "shell/Utf8Path.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -222,39 +224,6 @@ FileState ReadWholeFile(const fs::path& path, std::string& content) {
   return FileState::Ok;
 }
 
-// Writes `content` to a new file beside `target` and then renames it over
-// `target`. The temporary file is created exclusively so that no existing
-// file (or link planted under its name) is ever written through.
-bool ReplaceFile(const fs::path& target, const std::string& content, const fs::perms* keepPerms) {
-  const fs::path folder = target.parent_path();
-  const std::string base = target.filename().string();
-  fs::path temp;
-  std::FILE* file = nullptr;
-  for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
-    temp = folder / (base + ".~" + std::to_string(attempt) + ".tmp");
-    file = std::fopen(temp.string().c_str(), "wbx");
-    if (file == nullptr) {
-      std::error_code ec;
-      if (!fs::exists(fs::symlink_status(temp, ec))) return false;  // cannot create files here
-    }
-  }
-  if (file == nullptr) return false;
-
-  bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  ok = (std::fflush(file) == 0) && ok;
-  ok = (std::ferror(file) == 0) && ok;
-  ok = (std::fclose(file) == 0) && ok;
-
-  std::error_code ec;
-  if (ok && keepPerms != nullptr) fs::permissions(temp, *keepPerms, ec);  // best effort
-  if (ok) {
-    fs::rename(temp, target, ec);
-    ok = !ec;
-  }
-  if (!ok) fs::remove(temp, ec);
-  return ok;
-}
-
 // ---------------------------------------------------------------------------
 // Numbers
 
@@ -439,8 +408,8 @@ std::string clsCmcProfileIO::ReadText(const std::string& key, const std::string&
 }
 
 bool clsCmcProfileIO::ReadContent(std::string& content) const {
-  FileState state = ReadWholeFile(fs::path(GetMyProfile()), content);
-  if (state == FileState::Missing && !SeedFile.empty()) state = ReadWholeFile(fs::path(SeedFile), content);
+  FileState state = ReadWholeFile(PathFromUtf8(GetMyProfile()), content);
+  if (state == FileState::Missing && !SeedFile.empty()) state = ReadWholeFile(PathFromUtf8(SeedFile), content);
   return state == FileState::Ok;
 }
 
@@ -458,7 +427,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
   if (Contains(text, "\r\n")) return false;
 
   try {
-    fs::path target(GetMyProfile());
+    fs::path target = PathFromUtf8(GetMyProfile());
     std::error_code ec;
     // Write through a link to the file it names instead of replacing the link.
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
@@ -472,7 +441,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
     // The first save of a new file starts from the defaults it was read
     // from, so nothing of them is lost by saving.
     if (state == FileState::Missing && !SeedFile.empty() &&
-        ReadWholeFile(fs::path(SeedFile), content) != FileState::Ok) {
+        ReadWholeFile(PathFromUtf8(SeedFile), content) != FileState::Ok) {
       content.clear();
     }
     const std::string bom(content.size() != WithoutBom(content).size() ? kUtf8Bom : std::string_view());
@@ -511,7 +480,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
       lines.push_back(Line{keyLine, newLine});
     }
 
-    return ReplaceFile(target, bom + JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
+    return DurableFile::Replace(target, bom + JoinLines(lines), state == FileState::Ok ? &perms : nullptr);
   } catch (const std::exception&) {
     return false;
   }

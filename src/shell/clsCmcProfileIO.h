@@ -8,8 +8,10 @@
 // line ends, very long lines, no final line end). Writing changes only the
 // one key's line (or adds it at the end of its section, or adds the section
 // at the end of the file); every other byte of the file stays as it was. The
-// new content goes to a temporary file in the same folder that then replaces
-// the old file, so a failed write never leaves a damaged file behind.
+// new content goes to a temporary file in the same folder that reaches the
+// disk and then replaces the old file (DurableFile), so neither a failed
+// write nor a power cut ever leaves a damaged file behind. Path and Name are
+// UTF-8, on Windows too.
 #pragma once
 
 #include <cstdint>

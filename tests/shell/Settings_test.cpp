@@ -33,6 +33,31 @@ TEST_F(SettingsTest, WithoutAFileTheDefaultsApplyAndExitWritesThreeLines) {
   EXPECT_FALSE(b.app->gCom.timSolidEnabled);
 }
 
+// The program unpacked into a folder whose name is not ASCII, such as
+// "C:\Users\Jörg\PW-R4T ADJ": "Const.ini" is read there and the settings
+// are read and saved there, under the folder's real name.
+TEST(SettingsFolder, AFolderNameBeyondAsciiHoldsConstIniAndTheSettings) {
+  for (const char* user : {"J\xC3\xB6rg", "\xD0\x9E\xD0\xBB\xD1\x8F \xE6\xB8\xAC"}) {
+    Bench b;
+    const std::filesystem::path folder = b.dir.path() / PathFromUtf8(user) / "PW-R4T ADJ";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Const.ini", std::ios::binary) << DefaultConstIni();
+    std::ofstream(folder / "PWR4TADJ.rs", std::ios::binary) << "[OPTION]\r\nComPort=3\r\nComAutoRelease=2\r\n";
+    b.app = std::make_unique<PwApp>(b.port, b.clock, b.window, PathToUtf8(folder), PathToUtf8(folder / "Const.ini"));
+    ASSERT_TRUE(b.Start()) << user;
+    EXPECT_EQ(b.app->main.ComPortNo(), 3) << user;
+    b.app->main.set_ComAutoRelease(4);
+    b.app->ReleaseComForm();
+    EXPECT_EQ(ReadFile(folder / "PWR4TADJ.rs"), "[OPTION]\r\nComPort=3\r\nComAutoRelease=4\r\n") << user;
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      ++entries;
+      (void)entry;
+    }
+    EXPECT_EQ(entries, 2u) << "nothing written beside the two files";
+  }
+}
+
 TEST_F(SettingsTest, StoredValuesAreReadAndBadOnesFallBackToTheirOwnDefault) {
   const struct {
     const char* file;

@@ -1,4 +1,5 @@
 #include "shell/clsCmcProfileIO.h"
+#include "shell/Utf8Path.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ class ProfileFileTest : public ::testing::Test {
            ("pw_profile_" + std::string(info->name()) + "_" +
             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(dir_);
-    io_.SetCurrentPath(dir_.string());
+    io_.SetCurrentPath(PathToUtf8(dir_));
     io_.Name = "Test.ini";
     io_.Section = "OPTION";
   }
@@ -53,7 +54,7 @@ class ProfileFileTest : public ::testing::Test {
 
   std::vector<std::string> FolderEntries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(PathToUtf8(entry.path().filename()));
     return names;
   }
 

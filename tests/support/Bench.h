@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "shell/Utf8Path.h"
 #include "shell/start.h"
 #include "support/RecordingWindow.h"
 #include "support/SimPort.h"
@@ -44,8 +45,9 @@ class VirtualBench {
  public:
   explicit VirtualBench(const sim::RadioOptions& options = {}, const std::string& constIni = DefaultConstIni())
       : radio(options), port(radio, clock) {
+    // Binary, so a CR LF text stays CR LF on every platform.
     std::ofstream(dir.path() / "Const.ini", std::ios::binary) << constIni;
-    app = std::make_unique<PwApp>(port, clock, window, dir.path().string(), (dir.path() / "Const.ini").string());
+    app = std::make_unique<PwApp>(port, clock, window, PathToUtf8(dir.path()), PathToUtf8(dir.path() / "Const.ini"));
   }
   virtual ~VirtualBench() = default;
   VirtualBench(const VirtualBench&) = delete;
