@@ -2,7 +2,8 @@
 # and runs them FUZZ_JOBS at a time (default 2, one per core), with a summary
 # line per target as it ends. Sourced, not run.
 
-fuzz_targets=(frame_driver monitor_answer const_ini settings_file conversions session)
+# The same list the fuzz project builds.
+mapfile -t fuzz_targets < fuzz/targets.txt
 fuzz_build=${FUZZ_BUILD_DIR:-build-fuzz}
 
 fuzz_configure_and_build() {

@@ -64,7 +64,8 @@ void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
 
 void clsIndOp_RigR4T::BuildConsole() {
   using M = clsIndOp_RigR4T;
-  // The lines in the order the technician sees them.
+  // The lines in the order the technician sees them, one row a line.
+  // clang-format off
   static const ItemRow kItems[] = {
       {.title = " Dial Mode", .max = 0, .loop = true, .e8Command = 0x00, .evDisp = ev::kDispDialMode,
        .evSendE8 = ev::kSendDialMode, .index = &M::idxDialMode_},
@@ -92,6 +93,7 @@ void clsIndOp_RigR4T::BuildConsole() {
       {.title = "       SQL", .evDisp = ev::kDispSql, .evEnter = ev::kEnterSql, .index = &M::idxSql_},
       {.title = "      ATIS", .max = 127, .evDisp = ev::kDispAtis, .evEnter = ev::kEnterAtis, .index = &M::idxAtis_},
   };
+  // clang-format on
   for (const ItemRow& row : kItems) {
     console_.AddItem();
     const int16_t i = static_cast<int16_t>(console_.ListCount() - 1);

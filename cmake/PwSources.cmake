@@ -1,0 +1,22 @@
+# What every build of this project shares: the core's sources, the portable
+# part of the simulated radio, the fuzz targets and the warning flags. The
+# product build, the fuzz project and the soak project include this file
+# with PW_ROOT set to the repository's top folder, so a source added to the
+# core is compiled everywhere at once.
+
+# The core: standard C++ only.
+file(GLOB_RECURSE PW_CORE_SOURCES CONFIGURE_DEPENDS
+  ${PW_ROOT}/src/shell/*.cpp ${PW_ROOT}/src/serial/*.cpp ${PW_ROOT}/src/clone/*.cpp
+  ${PW_ROOT}/src/console/*.cpp ${PW_ROOT}/src/model/*.cpp)
+
+# The simulated radio on virtual time, on every platform.
+set(PW_SIM_SOURCES
+  ${PW_ROOT}/sim/Analog.cpp ${PW_ROOT}/sim/Fault.cpp ${PW_ROOT}/sim/MemoryMap.cpp ${PW_ROOT}/sim/Radio.cpp)
+# What puts it on a pseudo-terminal: POSIX only.
+set(PW_SIM_POSIX_SOURCES ${PW_ROOT}/sim/LogQueue.cpp ${PW_ROOT}/sim/PtyLink.cpp)
+
+# One name a line; scripts/fuzz-common.sh reads the same file.
+file(STRINGS ${PW_ROOT}/fuzz/targets.txt PW_FUZZ_TARGETS)
+
+# Warnings are errors in every build, with every compiler we use.
+set(PW_WARNING_FLAGS -Wall -Wextra -Wpedantic -Werror)
