@@ -206,8 +206,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 5: {  // another answer: identity, end of clone data, E8 answer or clone result
-        static constexpr uint8_t kCommands[] = {pw::frame::kIdentifyAnswer, pw::frame::kCloneEnd,
-                                                pw::frame::kAdjust, pw::frame::kCloneResult};
+        static constexpr uint8_t kCommands[] = {pw::frame::kIdentifyAnswer, pw::frame::kCloneEnd, pw::frame::kAdjust,
+                                                pw::frame::kCloneResult};
         const uint8_t command = kCommands[in.Byte() % 4];
         ByteStr body = (command == pw::frame::kCloneEnd && (in.Byte() & 1))
                            ? pw::HexStrToByteStr(pw::frame::kSignatureHex)

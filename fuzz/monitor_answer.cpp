@@ -112,17 +112,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The exchange: request, echo, the answer frame, the sequencer's next step.
   auto read = [&](bool first) {
     switch (family) {
-      case 0: return model.RigOpFunc_ReadAdMonitor(index, first);
-      case 1: return model.RigOpFunc_ReadDaMonitor(index, first);
-      default: return model.RigOpFunc_ReadSqlCalcedMonitor(index, first);
+      case 0:
+        return model.RigOpFunc_ReadAdMonitor(index, first);
+      case 1:
+        return model.RigOpFunc_ReadDaMonitor(index, first);
+      default:
+        return model.RigOpFunc_ReadSqlCalcedMonitor(index, first);
     }
   };
   CHECK(!read(true));
   CHECK(g.seq.OpRunning());
   const ByteStr request = g.port.lastWrite;
   CHECK(request.size() == 13 && request[9] == (family == 0   ? pw::clsIndOp_RigR4T::AdSubCommand(index)
-                                                 : family == 1 ? 0x80 + index
-                                                               : 0xA0 + index));
+                                               : family == 1 ? 0x80 + index
+                                                             : 0xA0 + index));
   g.com.nbx3D.read(request);
 
   // Either the answer's bytes as they come, or the identity and the

@@ -78,10 +78,17 @@ class TamperPort : public pw::ISerialPort {
     ByteStr bytes = radio_.Transmit(Now());
     if (bytes.empty()) return;
     switch (tamper) {
-      case Tamper::None: break;
-      case Tamper::Drop: bytes.clear(); break;
-      case Tamper::Flip: bytes[tamperArg % bytes.size()] ^= static_cast<uint8_t>(1u << (tamperArg % 8)); break;
-      case Tamper::Cut: bytes.resize(tamperArg % bytes.size()); break;
+      case Tamper::None:
+        break;
+      case Tamper::Drop:
+        bytes.clear();
+        break;
+      case Tamper::Flip:
+        bytes[tamperArg % bytes.size()] ^= static_cast<uint8_t>(1u << (tamperArg % 8));
+        break;
+      case Tamper::Cut:
+        bytes.resize(tamperArg % bytes.size());
+        break;
     }
     tamper = Tamper::None;
     // Without pacing a whole clone read is due at once; a port hands it over
@@ -168,11 +175,21 @@ sim::Fault FaultFrom(pw::fuzz::FuzzInput& in) {
   const uint8_t t = in.Byte();
   const int value = in.Byte();
   switch (t % 5) {
-    case 0: f.trigger = sim::FaultTrigger::always(); break;
-    case 1: f.trigger = sim::FaultTrigger::frame(value); break;
-    case 2: f.trigger = sim::FaultTrigger::subCommand(value); break;
-    case 3: f.trigger = sim::FaultTrigger::cloneFrame(value); break;
-    default: f.trigger = sim::FaultTrigger::cloneEnd(); break;
+    case 0:
+      f.trigger = sim::FaultTrigger::always();
+      break;
+    case 1:
+      f.trigger = sim::FaultTrigger::frame(value);
+      break;
+    case 2:
+      f.trigger = sim::FaultTrigger::subCommand(value);
+      break;
+    case 3:
+      f.trigger = sim::FaultTrigger::cloneFrame(value);
+      break;
+    default:
+      f.trigger = sim::FaultTrigger::cloneEnd();
+      break;
   }
   f.once = (t & 0x80) != 0;
   f.count = value;
@@ -199,8 +216,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         main.cmd00_Click(0);
         break;
       case 2: {
-        static constexpr int kKeys[] = {pw::keys::kLeft, pw::keys::kRight, pw::keys::kReturn,
-                                        pw::keys::kSeparator, pw::keys::kF5, pw::keys::kUp};
+        static constexpr int kKeys[] = {pw::keys::kLeft,      pw::keys::kRight, pw::keys::kReturn,
+                                        pw::keys::kSeparator, pw::keys::kF5,    pw::keys::kUp};
         const uint8_t b = in.Byte();
         const int code = kKeys[b % 6];
         if (!main.Form_KeyDown(code, (b & 0x80) != 0)) main.lboConsole_KeyDown(code, (b & 0x80) != 0);

@@ -136,13 +136,27 @@ void ReadAsOtherType(const pw::clsCmcProfileIO& prof, const std::string& key, un
   bool b = false;
   pw::ProfileDate date;
   switch (type % 7) {
-    case 0: prof.loadData(key, i16, int16_t{1}); break;
-    case 1: prof.loadData(key, i32, int32_t{0}); break;
-    case 2: prof.loadData(key, u8, uint8_t{7}); break;
-    case 3: prof.loadData(key, f, 1.5f); break;
-    case 4: prof.loadData(key, d, 2.5); break;
-    case 5: prof.loadData(key, b, true); break;
-    default: prof.loadData(key, date, pw::ProfileDate{2000, 1, 31, 23, 59, 58}); break;
+    case 0:
+      prof.loadData(key, i16, int16_t{1});
+      break;
+    case 1:
+      prof.loadData(key, i32, int32_t{0});
+      break;
+    case 2:
+      prof.loadData(key, u8, uint8_t{7});
+      break;
+    case 3:
+      prof.loadData(key, f, 1.5f);
+      break;
+    case 4:
+      prof.loadData(key, d, 2.5);
+      break;
+    case 5:
+      prof.loadData(key, b, true);
+      break;
+    default:
+      prof.loadData(key, date, pw::ProfileDate{2000, 1, 31, 23, 59, 58});
+      break;
   }
 }
 

@@ -5,8 +5,8 @@ namespace sim {
 InProcessPort::InProcessPort(pw::IClock& clock, pw::ISerialPort& realPort, const std::set<int>& simulatedPorts,
                              const RadioOptions& options)
     : clock_(clock), realPort_(realPort), lastTick_(static_cast<uint32_t>(clock.GetTickCount())) {
-    for (int n : simulatedPorts) radios_[n] = std::make_unique<Radio>(options);
-    realPort_.SetListener(this);
+  for (int n : simulatedPorts) radios_[n] = std::make_unique<Radio>(options);
+  realPort_.SetListener(this);
 }
 
 InProcessPort::~InProcessPort() { realPort_.SetListener(nullptr); }
@@ -14,54 +14,54 @@ InProcessPort::~InProcessPort() { realPort_.SetListener(nullptr); }
 // The radios count time from their creation in a 64-bit count; the
 // program's clock is a wrapping 32-bit one, so only its steps are added.
 int64_t InProcessPort::nowMs() {
-    const auto tick = static_cast<uint32_t>(clock_.GetTickCount());
-    elapsedMs_ += static_cast<uint32_t>(tick - lastTick_);
-    lastTick_ = tick;
-    return elapsedMs_;
+  const auto tick = static_cast<uint32_t>(clock_.GetTickCount());
+  elapsedMs_ += static_cast<uint32_t>(tick - lastTick_);
+  lastTick_ = tick;
+  return elapsedMs_;
 }
 
 Radio* InProcessPort::radio(int portNum) {
-    const auto it = radios_.find(portNum);
-    return it == radios_.end() ? nullptr : it->second.get();
+  const auto it = radios_.find(portNum);
+  return it == radios_.end() ? nullptr : it->second.get();
 }
 
 bool InProcessPort::Open(int portNum, const std::string& settings) {
-    if (IsOpen()) return true;
-    if (Radio* r = radio(portNum)) {
-        open_ = r;
-        inBuffer_.clear();
-        return true;
-    }
-    realOpen_ = realPort_.Open(portNum, settings);
-    return realOpen_;
+  if (IsOpen()) return true;
+  if (Radio* r = radio(portNum)) {
+    open_ = r;
+    inBuffer_.clear();
+    return true;
+  }
+  realOpen_ = realPort_.Open(portNum, settings);
+  return realOpen_;
 }
 
 void InProcessPort::Close() {
-    if (realOpen_) realPort_.Close();
-    realOpen_ = false;
-    open_ = nullptr;
-    inBuffer_.clear();
+  if (realOpen_) realPort_.Close();
+  realOpen_ = false;
+  open_ = nullptr;
+  inBuffer_.clear();
 }
 
 bool InProcessPort::IsOpen() const { return open_ != nullptr || (realOpen_ && realPort_.IsOpen()); }
 
 int InProcessPort::InBufferCount() const {
-    if (realOpen_) return realPort_.InBufferCount();
-    return static_cast<int>(inBuffer_.size());
+  if (realOpen_) return realPort_.InBufferCount();
+  return static_cast<int>(inBuffer_.size());
 }
 
 pw::ByteStr InProcessPort::ReadAll() {
-    if (realOpen_) return realPort_.ReadAll();
-    pw::ByteStr out;
-    out.swap(inBuffer_);
-    return out;
+  if (realOpen_) return realPort_.ReadAll();
+  pw::ByteStr out;
+  out.swap(inBuffer_);
+  return out;
 }
 
 bool InProcessPort::Write(const pw::ByteStr& bytes) {
-    if (realOpen_) return realPort_.Write(bytes);
-    if (open_ == nullptr) return false;
-    open_->Receive(bytes, nowMs());
-    return true;
+  if (realOpen_) return realPort_.Write(bytes);
+  if (open_ == nullptr) return false;
+  open_->Receive(bytes, nowMs());
+  return true;
 }
 
 // The radio takes the bytes as they are written and paces them on the line
@@ -73,21 +73,21 @@ int InProcessPort::OutBufferSize() const { return realOpen_ ? realPort_.OutBuffe
 bool InProcessPort::DiscardOutput() { return realOpen_ ? realPort_.DiscardOutput() : true; }
 
 void InProcessPort::Pump() {
-    const int64_t now = nowMs();
-    bool received = false;
-    for (auto& [n, r] : radios_) {
-        const auto bytes = r->Transmit(now);
-        if (r.get() != open_ || bytes.empty()) continue;
-        inBuffer_.insert(inBuffer_.end(), bytes.begin(), bytes.end());
-        received = true;
-    }
-    if (!received) return;
-    if (static_cast<int>(inBuffer_.size()) > kInBufferSize) {
-        inBuffer_.resize(kInBufferSize);
-        Notify(pw::comEv::kRxOver);
-        return;
-    }
-    Notify(pw::comEv::kReceive);
+  const int64_t now = nowMs();
+  bool received = false;
+  for (auto& [n, r] : radios_) {
+    const auto bytes = r->Transmit(now);
+    if (r.get() != open_ || bytes.empty()) continue;
+    inBuffer_.insert(inBuffer_.end(), bytes.begin(), bytes.end());
+    received = true;
+  }
+  if (!received) return;
+  if (static_cast<int>(inBuffer_.size()) > kInBufferSize) {
+    inBuffer_.resize(kInBufferSize);
+    Notify(pw::comEv::kRxOver);
+    return;
+  }
+  Notify(pw::comEv::kReceive);
 }
 
 }  // namespace sim

@@ -17,41 +17,41 @@
 namespace sim {
 
 class LogQueue {
-public:
-    explicit LogQueue(std::size_t capacity = 4096) : capacity_(capacity) {}
-    ~LogQueue() { stop(); }
-    LogQueue(const LogQueue&) = delete;
-    LogQueue& operator=(const LogQueue&) = delete;
+ public:
+  explicit LogQueue(std::size_t capacity = 4096) : capacity_(capacity) {}
+  ~LogQueue() { stop(); }
+  LogQueue(const LogQueue&) = delete;
+  LogQueue& operator=(const LogQueue&) = delete;
 
-    // Queues one line (without its line end). Never blocks on the reader.
-    // When lines were dropped since the last accepted one, a line saying how
-    // many goes in first.
-    void push(std::string line);
+  // Queues one line (without its line end). Never blocks on the reader.
+  // When lines were dropped since the last accepted one, a line saying how
+  // many goes in first.
+  void push(std::string line);
 
-    // Starts writing queued lines to fd (not owned).
-    void start(int fd);
-    // Writes what the reader takes within about waitMs, then stops the
-    // writer. Lines still queued after that are counted as dropped.
-    void stop(int waitMs = 300);
+  // Starts writing queued lines to fd (not owned).
+  void start(int fd);
+  // Writes what the reader takes within about waitMs, then stops the
+  // writer. Lines still queued after that are counted as dropped.
+  void stop(int waitMs = 300);
 
-    uint64_t dropped() const;
-    // For tests and the writer: takes the next line, false when none.
-    bool pop(std::string& line);
+  uint64_t dropped() const;
+  // For tests and the writer: takes the next line, false when none.
+  bool pop(std::string& line);
 
-private:
-    void run();
-    bool writeAll(const std::string& text);
+ private:
+  void run();
+  bool writeAll(const std::string& text);
 
-    const std::size_t capacity_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::string> lines_;
-    uint64_t dropped_ = 0;
-    uint64_t droppedUnreported_ = 0;
-    bool writing_ = false;  // the writer holds a line it has not written yet
-    bool stopping_ = false;
-    int fd_ = -1;
-    std::thread writer_;
+  const std::size_t capacity_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> lines_;
+  uint64_t dropped_ = 0;
+  uint64_t droppedUnreported_ = 0;
+  bool writing_ = false;  // the writer holds a line it has not written yet
+  bool stopping_ = false;
+  int fd_ = -1;
+  std::thread writer_;
 };
 
 }  // namespace sim

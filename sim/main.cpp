@@ -50,136 +50,134 @@ which end it within a second whatever it is doing.
 )";
 
 struct Args {
-    sim::RadioOptions options;
-    std::vector<sim::Fault> faults;
-    std::string linkPath;
-    std::string logPath;
+  sim::RadioOptions options;
+  std::vector<sim::Fault> faults;
+  std::string linkPath;
+  std::string logPath;
 };
 
 [[noreturn]] void usageError(const std::string& message) {
-    std::fprintf(stderr, "kqr4t-sim: %s\n(see --help)\n", message.c_str());
-    std::exit(2);
+  std::fprintf(stderr, "kqr4t-sim: %s\n(see --help)\n", message.c_str());
+  std::exit(2);
 }
 
 double number(const std::string& option, const std::string& text) {
-    try {
-        size_t used = 0;
-        const double value = std::stod(text, &used);
-        if (used == text.size()) return value;
-    } catch (const std::exception&) {
-    }
-    usageError(option + " needs a number, not '" + text + "'");
+  try {
+    size_t used = 0;
+    const double value = std::stod(text, &used);
+    if (used == text.size()) return value;
+  } catch (const std::exception&) {
+  }
+  usageError(option + " needs a number, not '" + text + "'");
 }
 
 uint16_t hexWord(const std::string& option, const std::string& text) {
-    try {
-        size_t used = 0;
-        const unsigned long value = std::stoul(text, &used, 16);
-        if (used == text.size() && value <= 0xFFFF) return static_cast<uint16_t>(value);
-    } catch (const std::exception&) {
-    }
-    usageError(option + " needs up to four hex digits, not '" + text + "'");
+  try {
+    size_t used = 0;
+    const unsigned long value = std::stoul(text, &used, 16);
+    if (used == text.size() && value <= 0xFFFF) return static_cast<uint16_t>(value);
+  } catch (const std::exception&) {
+  }
+  usageError(option + " needs up to four hex digits, not '" + text + "'");
 }
 
 Args parseArgs(int argc, char** argv) {
-    Args args;
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        const auto value = [&]() -> std::string {
-            if (i + 1 >= argc) usageError(opt + " needs a value");
-            return argv[++i];
-        };
-        if (opt == "--help") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (opt == "--link") {
-            args.linkPath = value();
-        } else if (opt == "--fault") {
-            std::string error;
-            const auto fault = sim::parseFault(value(), &error);
-            if (!fault) usageError(error);
-            args.faults.push_back(*fault);
-        } else if (opt == "--japan") {
-            args.options.japan = true;
-        } else if (opt == "--japan-accepts-tones") {
-            args.options.japanRefusesToneModes = false;
-        } else if (opt == "--model") {
-            args.options.model = hexWord(opt, value());
-        } else if (opt == "--sub-name") {
-            args.options.subName = hexWord(opt, value());
-        } else if (opt == "--no-pacing") {
-            args.options.pacing = false;
-        } else if (opt == "--turnaround") {
-            args.options.turnaroundMs = static_cast<int>(number(opt, value()));
-        } else if (opt == "--temperature") {
-            args.options.temperatureC = number(opt, value());
-        } else if (opt == "--signal") {
-            args.options.signalDbuV = number(opt, value());
-        } else if (opt == "--supply") {
-            args.options.supplyVolts = number(opt, value());
-        } else if (opt == "--seed") {
-            args.options.noiseSeed = static_cast<uint32_t>(number(opt, value()));
-        } else if (opt == "--log") {
-            args.logPath = value();
-        } else {
-            usageError("unknown option '" + opt + "'");
-        }
+  Args args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string opt = argv[i];
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= argc) usageError(opt + " needs a value");
+      return argv[++i];
+    };
+    if (opt == "--help") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (opt == "--link") {
+      args.linkPath = value();
+    } else if (opt == "--fault") {
+      std::string error;
+      const auto fault = sim::parseFault(value(), &error);
+      if (!fault) usageError(error);
+      args.faults.push_back(*fault);
+    } else if (opt == "--japan") {
+      args.options.japan = true;
+    } else if (opt == "--japan-accepts-tones") {
+      args.options.japanRefusesToneModes = false;
+    } else if (opt == "--model") {
+      args.options.model = hexWord(opt, value());
+    } else if (opt == "--sub-name") {
+      args.options.subName = hexWord(opt, value());
+    } else if (opt == "--no-pacing") {
+      args.options.pacing = false;
+    } else if (opt == "--turnaround") {
+      args.options.turnaroundMs = static_cast<int>(number(opt, value()));
+    } else if (opt == "--temperature") {
+      args.options.temperatureC = number(opt, value());
+    } else if (opt == "--signal") {
+      args.options.signalDbuV = number(opt, value());
+    } else if (opt == "--supply") {
+      args.options.supplyVolts = number(opt, value());
+    } else if (opt == "--seed") {
+      args.options.noiseSeed = static_cast<uint32_t>(number(opt, value()));
+    } else if (opt == "--log") {
+      args.logPath = value();
+    } else {
+      usageError("unknown option '" + opt + "'");
     }
-    return args;
+  }
+  return args;
 }
 
 FILE* openLog(const std::string& path) {
-    if (path.empty()) return stderr;
-    if (path == "-") return nullptr;
-    FILE* file = std::fopen(path.c_str(), "w");
-    if (!file) usageError("cannot write log file '" + path + "'");
-    return file;
+  if (path.empty()) return stderr;
+  if (path == "-") return nullptr;
+  FILE* file = std::fopen(path.c_str(), "w");
+  if (!file) usageError("cannot write log file '" + path + "'");
+  return file;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const Args args = parseArgs(argc, argv);
-    FILE* log = openLog(args.logPath);
+  const Args args = parseArgs(argc, argv);
+  FILE* log = openLog(args.logPath);
 
-    // Block the stop signals before the line thread exists so that only
-    // sigwait below receives them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Block the stop signals before the line thread exists so that only
+  // sigwait below receives them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    // A log reader that has gone away must not end the simulator.
-    std::signal(SIGPIPE, SIG_IGN);
+  // A log reader that has gone away must not end the simulator.
+  std::signal(SIGPIPE, SIG_IGN);
 
-    // The radio's line thread only queues log lines: writing them could block
-    // on a slow reader while the radio's lock is held.
-    sim::LogQueue logQueue;
-    if (log) logQueue.start(fileno(log));
+  // The radio's line thread only queues log lines: writing them could block
+  // on a slow reader while the radio's lock is held.
+  sim::LogQueue logQueue;
+  if (log) logQueue.start(fileno(log));
 
-    sim::PtyLink link(args.options);
-    link.withRadio([&](sim::Radio& radio) {
-        for (const auto& fault : args.faults) radio.addFault(fault);
-        if (log) {
-            radio.setFrameHook([&logQueue](const sim::FrameLogEntry& entry) {
-                logQueue.push(sim::formatFrame(entry));
-            });
-        }
-    });
-
-    std::string error;
-    if (!link.start(args.linkPath, &error)) {
-        std::fprintf(stderr, "kqr4t-sim: %s\n", error.c_str());
-        return 1;
+  sim::PtyLink link(args.options);
+  link.withRadio([&](sim::Radio& radio) {
+    for (const auto& fault : args.faults) radio.addFault(fault);
+    if (log) {
+      radio.setFrameHook([&logQueue](const sim::FrameLogEntry& entry) { logQueue.push(sim::formatFrame(entry)); });
     }
-    std::printf("%s\n", link.slavePath().c_str());
-    std::fflush(stdout);
+  });
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    link.stop();
-    logQueue.stop();
-    if (log && log != stderr) std::fclose(log);
-    return 0;
+  std::string error;
+  if (!link.start(args.linkPath, &error)) {
+    std::fprintf(stderr, "kqr4t-sim: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", link.slavePath().c_str());
+  std::fflush(stdout);
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  link.stop();
+  logQueue.stop();
+  if (log && log != stderr) std::fclose(log);
+  return 0;
 }

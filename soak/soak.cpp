@@ -48,10 +48,14 @@ struct Options {
 Options Parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!std::strcmp(argv[i], "--minutes")) o.minutes = std::atoi(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--seed")) o.seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
-    else if (!std::strcmp(argv[i], "--rss-growth-kib")) o.rssGrowthKiB = std::atol(argv[i + 1]);
-    else if (!std::strcmp(argv[i], "--trace")) o.trace = std::atoi(argv[i + 1]) != 0;
+    if (!std::strcmp(argv[i], "--minutes"))
+      o.minutes = std::atoi(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--seed"))
+      o.seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
+    else if (!std::strcmp(argv[i], "--rss-growth-kib"))
+      o.rssGrowthKiB = std::atol(argv[i + 1]);
+    else if (!std::strcmp(argv[i], "--trace"))
+      o.trace = std::atoi(argv[i + 1]) != 0;
     else {
       std::fprintf(stderr, "usage: %s [--minutes N] [--seed S] [--rss-growth-kib K] [--trace 1]\n", argv[0]);
       std::exit(2);
@@ -99,8 +103,8 @@ class Soak {
                 static_cast<long long>(now_ / 60000), options_.seed, steps_, checks_);
     std::printf("soak: actions:");
     for (const auto& [name, n] : actions_) std::printf(" %s %d,", name.c_str(), n);
-    std::printf("\nsoak: procedures started %d, finished with a beep %d; messages %zu\n", procedures_,
-                b_.window.beeps, b_.window.messages.size());
+    std::printf("\nsoak: procedures started %d, finished with a beep %d; messages %zu\n", procedures_, b_.window.beeps,
+                b_.window.messages.size());
     std::printf("soak: resident KiB at each 10 minutes:");
     for (long kib : rss) std::printf(" %ld", kib);
     std::printf(" (growth after the first stretch %ld KiB)\n", growth);
@@ -132,7 +136,10 @@ class Soak {
     ++steps_;
     const int16_t line = static_cast<int16_t>(b_.window.console.selected < 0 ? 0 : b_.window.console.selected);
     switch (Pick(20)) {
-      case 0: case 1: case 2: case 3:
+      case 0:
+      case 1:
+      case 2:
+      case 3:
         Count("select");
         b_.Select(Pick(kLines));
         break;
@@ -140,11 +147,16 @@ class Soak {
         Count("up/down");
         b_.Select(std::clamp<int>(line + (Pick(2) ? 1 : -1), 0, kLines - 1));
         break;
-      case 5: case 6: case 7: case 8: case 9:
+      case 5:
+      case 6:
+      case 7:
+      case 8:
+      case 9:
         Count("left/right");
         Key(Pick(2) ? pw::keys::kLeft : pw::keys::kRight, Pick(3) == 0);
         break;
-      case 10: case 11:
+      case 10:
+      case 11:
         Count("enter");
         Key(Pick(4) ? pw::keys::kReturn : pw::keys::kSeparator);
         if (IsProcedureLine(line)) ++procedures_;
@@ -161,21 +173,25 @@ class Soak {
         break;
       case 14: {
         Count("procedure+interrupt");
-        const int16_t procLines[] = {Model().idxTxf(), Model().idxSweepItem(), Model().idxBpfT1(),
-                                     static_cast<int16_t>(Model().idxBpfT1() + 2), Model().idxSql(), Model().idxAtis()};
+        const int16_t procLines[] = {Model().idxTxf(),   Model().idxSweepItem(),
+                                     Model().idxBpfT1(), static_cast<int16_t>(Model().idxBpfT1() + 2),
+                                     Model().idxSql(),   Model().idxAtis()};
         b_.Select(procLines[Pick(6)]);
         Key(pw::keys::kReturn);
         ++procedures_;
         Wait(100, 4000);
         // Interrupted by a button, by another procedure, or left running.
         switch (Pick(3)) {
-          case 0: b_.app->main.cmd00_Click(1); break;
+          case 0:
+            b_.app->main.cmd00_Click(1);
+            break;
           case 1:
             b_.Select(procLines[Pick(6)]);
             Key(pw::keys::kReturn);
             ++procedures_;
             break;
-          default: break;
+          default:
+            break;
         }
         break;
       }

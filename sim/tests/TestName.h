@@ -6,7 +6,7 @@
 #include <string_view>
 
 inline std::string testName(std::string_view text) {
-    std::string name;
-    for (char c : text) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
+  std::string name;
+  for (char c : text) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
 }

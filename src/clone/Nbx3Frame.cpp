@@ -8,8 +8,7 @@ namespace {
 uint8_t At(const ByteStr& f, size_t pos) { return f[pos - 1]; }
 
 std::string HexOf(const ByteStr& f, size_t first, size_t last) {
-  return ByteStrToHexStr(ByteStr(f.begin() + static_cast<long>(first - 1),
-                                 f.begin() + static_cast<long>(last)));
+  return ByteStrToHexStr(ByteStr(f.begin() + static_cast<long>(first - 1), f.begin() + static_cast<long>(last)));
 }
 
 bool IdentityIsNumeric(const ByteStr& f) { return IsNumericText(HexOf(f, 4, 7)); }
@@ -35,9 +34,7 @@ bool CloneDataIsValid(const ByteStr& f) {
   return *PairAt(f, 8) == (len - 11) / 2;
 }
 
-bool CloneEndIsValid(const ByteStr& f) {
-  return f.size() >= 4 && HexOf(f, 4, f.size()) == kSignatureHex;
-}
+bool CloneEndIsValid(const ByteStr& f) { return f.size() >= 4 && HexOf(f, 4, f.size()) == kSignatureHex; }
 
 }  // namespace
 

@@ -4,13 +4,9 @@
 
 namespace pw {
 
-void clsCmcEeprom::set_eeSize(int32_t size) {
-  bytes_.assign(static_cast<size_t>(std::max<int32_t>(size, 0)), 0);
-}
+void clsCmcEeprom::set_eeSize(int32_t size) { bytes_.assign(static_cast<size_t>(std::max<int32_t>(size, 0)), 0); }
 
-int16_t clsCmcEeprom::ReadByte(int32_t adr) const {
-  return Valid(adr) ? bytes_[static_cast<size_t>(adr)] : 0;
-}
+int16_t clsCmcEeprom::ReadByte(int32_t adr) const { return Valid(adr) ? bytes_[static_cast<size_t>(adr)] : 0; }
 
 int16_t clsCmcEeprom::WriteByte(int32_t adr, uint8_t value) {
   if (!Valid(adr)) return 1;

@@ -101,8 +101,7 @@ void clsCmcNbx3Drv::read(const ByteStr& bytes) {
         return;
       case WaitState::Echo: {
         AppendToRx(begin, end);
-        const auto hit = std::search(rxBuffer_.begin(), rxBuffer_.end(), echoPattern_.begin(),
-                                     echoPattern_.end());
+        const auto hit = std::search(rxBuffer_.begin(), rxBuffer_.end(), echoPattern_.begin(), echoPattern_.end());
         if (hit == rxBuffer_.end()) return;
         // An answer that came in the same chunk as the echo's tail is handled now.
         chunk.assign(hit + static_cast<long>(echoPattern_.size()), rxBuffer_.end());

@@ -12,8 +12,6 @@ std::string Hex4(int32_t v) {
 }
 }  // namespace
 
-void clsCmcRadio::cloneWriteAdrList_Add(int32_t adr0, int32_t adr1) {
-  adrList_ += Hex4(adr0) + "-" + Hex4(adr1) + ",";
-}
+void clsCmcRadio::cloneWriteAdrList_Add(int32_t adr0, int32_t adr1) { adrList_ += Hex4(adr0) + "-" + Hex4(adr1) + ","; }
 
 }  // namespace pw

@@ -61,9 +61,12 @@ double RadixValue(const std::string& s, std::size_t i, unsigned radix) {
   for (; i < s.size(); ++i) {
     int digit = -1;
     const char c = s[i];
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
     if (digit < 0 || static_cast<unsigned>(digit) >= radix) break;
     value = value * radix + static_cast<unsigned>(digit);
     if (value > 0xFFFFFFFFu) {

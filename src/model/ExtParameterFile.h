@@ -16,11 +16,11 @@
 namespace pw {
 
 struct ExtParameters {
-  int16_t refDefault = 0;                // line 2: TXF start value for an empty reference table
-  std::array<int16_t, 20> refOffset{};   // lines 3..22: reference table entries 0..19
-  int16_t bpfStep = 0;                   // line 23: band-pass filter sweep step
-  std::array<int16_t, 6> sqlOffset{};    // lines 24..29: squelch threshold offsets 0..5
-  std::array<int16_t, 4> bpfPreset{};    // lines 30..33: BPF T1..T4 start values
+  int16_t refDefault = 0;               // line 2: TXF start value for an empty reference table
+  std::array<int16_t, 20> refOffset{};  // lines 3..22: reference table entries 0..19
+  int16_t bpfStep = 0;                  // line 23: band-pass filter sweep step
+  std::array<int16_t, 6> sqlOffset{};   // lines 24..29: squelch threshold offsets 0..5
+  std::array<int16_t, 4> bpfPreset{};   // lines 30..33: BPF T1..T4 start values
 };
 
 // Reads the file at `path`, given as UTF-8 text (the model passes the bare

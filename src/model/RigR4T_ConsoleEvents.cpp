@@ -14,9 +14,7 @@ struct DialGroup {
 };
 constexpr DialGroup kGroups[] = {{"INT", 2}, {"USA", 4}, {"CAN", 1}, {"WX", 0x20}};
 
-const DialGroup* GroupOf(int16_t code) {
-  return (code >= 0 && code < 4) ? &kGroups[code] : nullptr;
-}
+const DialGroup* GroupOf(int16_t code) { return (code >= 0 && code < 4) ? &kGroups[code] : nullptr; }
 
 // The last three characters of the value right-aligned in three blanks.
 std::string R3(int v) {
@@ -47,8 +45,8 @@ std::string clsIndOp_RigR4T::ChannelLine(const std::string& title, int16_t val) 
   std::string name = eep_.RigR4TEep_GetChName(g, c);
   name.erase(0, name.find_first_not_of(' ') == std::string::npos ? name.size() : name.find_first_not_of(' '));
   const std::string tx = eep_.RigR4TEep_GetChTxInh(g, c) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, c));
-  return title + ": " + name + " (RX Freq = " + FreqText(eep_.RigR4TEep_GetChFreqRxReal(g, c)) +
-         ", TX Freq = " + tx + ")";
+  return title + ": " + name + " (RX Freq = " + FreqText(eep_.RigR4TEep_GetChFreqRxReal(g, c)) + ", TX Freq = " + tx +
+         ")";
 }
 
 std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index, int16_t evNo, int16_t& val) {
@@ -70,14 +68,16 @@ std::string clsIndOp_RigR4T::ConsEv_Disp(clsConsole& objConsole, int16_t& Index,
       const std::string level = "Level = " + R3(val) + objConsole.BarString(Index);
       if (InRange(procStep_, proc::Atis1300, proc::Atis1300Set)) return s + "1300Hz: " + level;
       if (InRange(procStep_, proc::Atis2100, proc::Atis2100Set)) return s + "2100Hz: " + level;
-      if (InRange(procStep_, proc::AtisAlternating, proc::AtisAlternatingSet)) return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
+      if (InRange(procStep_, proc::AtisAlternating, proc::AtisAlternatingSet))
+        return s + "1300/2100Hz" + (eep_.RigR4TEep_GetIfJpn() ? ": " + level : "");
       if (InRange(procStep_, proc::AtisCode, proc::AtisCodeSet)) return s + "Code";
       if (procStep_ == proc::AtisOff) return s + "OFF...";
       return s + "[Enter] to Start";
     }
     case ev::kDispTxf: {
       if (!proc::InTxf(procStep_)) return t + ": [Enter] to Start";
-      const int16_t g = InRange(curDialIndex_, 0, kDialTableSize - 1) ? dialTable_[static_cast<size_t>(curDialIndex_)] : 0;
+      const int16_t g =
+          InRange(curDialIndex_, 0, kDialTableSize - 1) ? dialTable_[static_cast<size_t>(curDialIndex_)] : 0;
       const std::string tx =
           eep_.RigR4TEep_GetChTxInh(g, curChNo_) ? "Inhibit" : FreqText(eep_.RigR4TEep_GetChFreqTxReal(g, curChNo_));
       return t + ": TX Freq = " + tx + ", Setting = " + R3(val) + objConsole.BarString(Index);
@@ -156,7 +156,6 @@ void clsIndOp_RigR4T::ConsEv_Changed(clsConsole& objConsole, int16_t& /*Index*/,
   objConsole.set_Value(idxRfPower_, level);
   powerSelectTimer_.set_counter(1000);
 }
-
 
 void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, int16_t evNo, int16_t& /*val*/) {
   // The procedure lines other than the filters: Enter starts the line's

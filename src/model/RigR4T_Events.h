@@ -32,6 +32,15 @@ enum SendE8 : int16_t {
 };
 
 // ConsEv_Enter: the procedure lines.
-enum Enter : int16_t { kEnterAtis, kEnterTxf, kEnterSql, kEnterBpfT1, kEnterBpfT2, kEnterBpfT3, kEnterBpfT4, kEnterBpfAll };
+enum Enter : int16_t {
+  kEnterAtis,
+  kEnterTxf,
+  kEnterSql,
+  kEnterBpfT1,
+  kEnterBpfT2,
+  kEnterBpfT3,
+  kEnterBpfT4,
+  kEnterBpfAll
+};
 
 }  // namespace pw::ev

@@ -12,8 +12,8 @@ namespace {
 
 enum Family { kAd = 0, kDa = 1, kSqlCalced = 2 };
 
-const char* const kAdLabels[11] = {"MKEY :", "SW A :", "SW B :", "LVIN :", "TEMPS:", "SQLV :",
-                                   "TXDET:", "SD   :", "NOIS :", "BTYPE:", "BATT :"};
+const char* const kAdLabels[11] = {
+    "MKEY :", "SW A :", "SW B :", "LVIN :", "TEMPS:", "SQLV :", "TXDET:", "SD   :", "NOIS :", "BTYPE:", "BATT :"};
 const char* const kDaLabels[6] = {"FRQCON:", "POWCON:", "T1    :", "T2    :", "T3    :", "T4    :"};
 const char* const kSqlLabels[2] = {"OPEN :", "CLOSE:"};
 
@@ -104,8 +104,8 @@ namespace {
 struct MonitorFamily {
   int16_t count;
   uint8_t (*subCommand)(int16_t index);
-  int list;       // which monitor list shows it
-  int firstRow;   // the list row of reading 0
+  int list;      // which monitor list shows it
+  int firstRow;  // the list row of reading 0
   std::string (*line)(int16_t index, int16_t v);
 };
 

@@ -18,11 +18,27 @@ enum State : int16_t {
   CycleStart,  // a reload request becomes this cycle's reading pass
   AtisOff,     // the ATIS generator is switched off and confirmed off
   // One A/D reading each, in monitor order.
-  AdMkey, AdSwA, AdSwB, AdLvin, AdTemps, AdSqlv, AdTxdet, AdSd, AdNois, AdBtype, AdBatt,
+  AdMkey,
+  AdSwA,
+  AdSwB,
+  AdLvin,
+  AdTemps,
+  AdSqlv,
+  AdTxdet,
+  AdSd,
+  AdNois,
+  AdBtype,
+  AdBatt,
   // One D/A reading each.
-  DaFrqcon, DaPowcon, DaT1, DaT2, DaT3, DaT4,
+  DaFrqcon,
+  DaPowcon,
+  DaT1,
+  DaT2,
+  DaT3,
+  DaT4,
   // The two calculated squelch points.
-  SqlOpen, SqlClose,
+  SqlOpen,
+  SqlClose,
   SendChanged,  // changed console items go to the radio
   Enter,        // one pending Enter is executed
   Procedure,    // one step of the running procedure
@@ -39,15 +55,36 @@ namespace proc {
 enum Step : int16_t {
   None,
   // ATIS levels: each mode is requested, then its level is set until Enter.
-  AtisStart, Atis1300, Atis1300Set, Atis2100, Atis2100Set, AtisAlternating, AtisAlternatingSet, AtisCode,
-  AtisCodeSet, AtisOff, AtisEnd,
+  AtisStart,
+  Atis1300,
+  Atis1300Set,
+  Atis2100,
+  Atis2100Set,
+  AtisAlternating,
+  AtisAlternatingSet,
+  AtisCode,
+  AtisCodeSet,
+  AtisOff,
+  AtisEnd,
   // Reference temperature table: start value, then temperature and writes
   // around it until Enter writes the whole table.
-  TxfStart, TxfMeasure, TxfWrite, TxfNext,
+  TxfStart,
+  TxfMeasure,
+  TxfWrite,
+  TxfNext,
   // Squelch thresholds: two noise readings, the temperature, six writes.
-  SqlStart, SqlNoise1, SqlNoise2, SqlTemperature, SqlWrite, SqlEnd,
+  SqlStart,
+  SqlNoise1,
+  SqlNoise2,
+  SqlTemperature,
+  SqlWrite,
+  SqlEnd,
   // Band-pass filters: presets, then each selected filter swept in turn.
-  BpfStart, BpfPresets, BpfNextFilter, BpfSweep, BpfEnd,
+  BpfStart,
+  BpfPresets,
+  BpfNextFilter,
+  BpfSweep,
+  BpfEnd,
 };
 
 inline Step Next(Step s) { return static_cast<Step>(s + 1); }

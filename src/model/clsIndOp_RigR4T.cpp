@@ -20,7 +20,6 @@ struct ItemRow {
   int16_t clsIndOp_RigR4T::*index = nullptr;  // where the model keeps the line's index
 };
 
-
 constexpr int16_t kTempPoints[21] = {0,   16,  24,  32,  40,  48,  64,  80,  96,  112, 128,
                                      144, 160, 176, 192, 208, 216, 224, 232, 240, 256};
 

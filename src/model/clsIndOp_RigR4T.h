@@ -78,7 +78,7 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   int16_t idxPowerEl() const { return idxPowerEl_; }
   int16_t idxTxf() const { return idxTxf_; }
   int16_t idxSweepItem() const { return idxSweepItem_; }  // also the line whose Enter started a sweep
-  int16_t idxBpfT1() const { return idxBpfT1_; }           // T2 to T4 follow it
+  int16_t idxBpfT1() const { return idxBpfT1_; }          // T2 to T4 follow it
   int16_t idxSql() const { return idxSql_; }
   int16_t idxAtis() const { return idxAtis_; }
 
@@ -159,10 +159,9 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   void SetProcStep(proc::Step step);
   void AtisSetLine(int32_t eeAdr, int16_t e8Command, bool load);
 
-
   // Item indexes.
-  int16_t idxDialMode_ = -1, idxChNo_ = -1, idxRfPower_ = -1, idxPowerHi_ = -1, idxPowerLo_ = -1,
-          idxPowerEl_ = -1, idxTxf_ = -1, idxSweepItem_ = -1, idxBpfT1_ = -1, idxSql_ = -1, idxAtis_ = -1;
+  int16_t idxDialMode_ = -1, idxChNo_ = -1, idxRfPower_ = -1, idxPowerHi_ = -1, idxPowerLo_ = -1, idxPowerEl_ = -1,
+          idxTxf_ = -1, idxSweepItem_ = -1, idxBpfT1_ = -1, idxSql_ = -1, idxAtis_ = -1;
 
   // Operation task state.
   op::State opState_ = op::Idle;

@@ -20,11 +20,12 @@ constexpr const char* kProgramTitle = "PW-R4T ADJ Rev.1.1";
 // without a value. They are only known once it has started, and starting it
 // needs the window system, so they are set aside here by name.
 const std::set<QString>& QtOptionsWithValue() {
-  static const std::set<QString> names{
-      QStringLiteral("platform"),       QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-      QStringLiteral("plugin"),         QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
-      QStringLiteral("qwindowtitle"),   QStringLiteral("session"),            QStringLiteral("display"),
-      QStringLiteral("geometry"),       QStringLiteral("style"),              QStringLiteral("stylesheet")};
+  static const std::set<QString> names{QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+                                       QStringLiteral("display"),         QStringLiteral("geometry"),
+                                       QStringLiteral("style"),           QStringLiteral("stylesheet")};
   return names;
 }
 
@@ -82,7 +83,8 @@ CommandLine::Outcome CommandLine::Parse(const QStringList& args) {
   parser.setApplicationDescription(
       QStringLiteral("%1: service-bench adjustment utility for the KQ-R4T.").arg(QLatin1String(kProgramTitle)));
   const QCommandLineOption helpOpt = parser.addHelpOption();
-  const QCommandLineOption versionOpt(QStringLiteral("version"), QStringLiteral("Print the program's title and version."));
+  const QCommandLineOption versionOpt(QStringLiteral("version"),
+                                      QStringLiteral("Print the program's title and version."));
   const QCommandLineOption portOpt(
       QStringLiteral("port"),
       QStringLiteral("Use DEVICE as COM N (N from 1 to 10) for this run. Repeatable. Wins over the [PORTS] "

@@ -283,8 +283,9 @@ void MainWindow::SetComBusy(const std::string& text, ColorRole color) {
   lblComBusy_->setText(FromCore(text));
   QPalette p = lblComBusy_->palette();
   const QPalette& base = palette();
-  p.setColor(QPalette::WindowText, color == ColorRole::ButtonText ? base.color(QPalette::ButtonText)
-                                                                   : base.color(QPalette::Disabled, QPalette::WindowText));
+  p.setColor(QPalette::WindowText, color == ColorRole::ButtonText
+                                       ? base.color(QPalette::ButtonText)
+                                       : base.color(QPalette::Disabled, QPalette::WindowText));
   lblComBusy_->setPalette(p);
   lblComBusy_->adjustSize();
 }

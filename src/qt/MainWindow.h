@@ -157,7 +157,7 @@ class MainWindow : public QMainWindow, public IWindow {
   QtListBox consoleBox_{nullptr};
   std::array<QtListBox, 2> monitorBoxes_{QtListBox{nullptr}, QtListBox{nullptr}};
   int defaultCancelIndex_ = -1;  // the button Enter and Esc press, -1 for none
-  int titleTop_ = 240;            // twips, from the last layout
+  int titleTop_ = 240;           // twips, from the last layout
   int progressGap_ = 240;
 
   QAction* mnuFileExit_ = nullptr;

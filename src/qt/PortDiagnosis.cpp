@@ -37,8 +37,9 @@ bool HolderAlive(const QString& lockFile) {
 QString PortDiagnosis::Describe(const Facts& f) {
   if (!f.present) return QStringLiteral("%1: not present").arg(f.device);
   if (!f.lockFile.isEmpty() && !f.lockHolderAlive) {
-    return QStringLiteral("%1: blocked by the stale lock file %2, left by a program that has ended. "
-                          "It may be deleted (by its owner or an administrator).")
+    return QStringLiteral(
+               "%1: blocked by the stale lock file %2, left by a program that has ended. "
+               "It may be deleted (by its owner or an administrator).")
         .arg(f.device, f.lockFile);
   }
   if (!f.lockFile.isEmpty()) return QStringLiteral("%1: in use by another program").arg(f.device);
@@ -83,9 +84,14 @@ PortDiagnosis::Facts PortDiagnosis::Gather(const QString& device, QSerialPort::S
 }
 
 QStringList PortDiagnosis::LockFolders() {
-  return {QStringLiteral("/var/lock"),    QStringLiteral("/etc/locks"),        QStringLiteral("/var/spool/locks"),
-          QStringLiteral("/var/spool/uucp"), QStringLiteral("/tmp"),           QStringLiteral("/var/tmp"),
-          QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock"),
+  return {QStringLiteral("/var/lock"),
+          QStringLiteral("/etc/locks"),
+          QStringLiteral("/var/spool/locks"),
+          QStringLiteral("/var/spool/uucp"),
+          QStringLiteral("/tmp"),
+          QStringLiteral("/var/tmp"),
+          QStringLiteral("/var/lock/lockdev"),
+          QStringLiteral("/run/lock"),
           QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
 }
 

@@ -13,10 +13,7 @@ bool PortMap::AddOverride(const QString& mapping, QString* error) {
   const QString device = eq > 0 ? mapping.mid(eq + 1).trimmed() : QString();
   if (!ok || n < kFirstPort || n > kLastPort || device.isEmpty()) {
     if (error) {
-      *error = QStringLiteral("'%1' is not N=DEVICE with N from %2 to %3")
-                   .arg(mapping)
-                   .arg(kFirstPort)
-                   .arg(kLastPort);
+      *error = QStringLiteral("'%1' is not N=DEVICE with N from %2 to %3").arg(mapping).arg(kFirstPort).arg(kLastPort);
     }
     return false;
   }

@@ -55,20 +55,30 @@ bool QtSerialPort::ParseLineSettings(const std::string& text, LineSettings& out)
   s.baud = f[0].trimmed().toInt(&ok);
   if (!ok || s.baud <= 0) return false;
   const QString parity = f[1].trimmed().toUpper();
-  if (parity == QLatin1String("N")) s.parity = QSerialPort::NoParity;
-  else if (parity == QLatin1String("E")) s.parity = QSerialPort::EvenParity;
-  else if (parity == QLatin1String("O")) s.parity = QSerialPort::OddParity;
-  else if (parity == QLatin1String("M")) s.parity = QSerialPort::MarkParity;
-  else if (parity == QLatin1String("S")) s.parity = QSerialPort::SpaceParity;
-  else return false;
+  if (parity == QLatin1String("N"))
+    s.parity = QSerialPort::NoParity;
+  else if (parity == QLatin1String("E"))
+    s.parity = QSerialPort::EvenParity;
+  else if (parity == QLatin1String("O"))
+    s.parity = QSerialPort::OddParity;
+  else if (parity == QLatin1String("M"))
+    s.parity = QSerialPort::MarkParity;
+  else if (parity == QLatin1String("S"))
+    s.parity = QSerialPort::SpaceParity;
+  else
+    return false;
   const int bits = f[2].trimmed().toInt(&ok);
   if (!ok || bits < 5 || bits > 8) return false;
   s.dataBits = static_cast<QSerialPort::DataBits>(bits);
   const QString stop = f[3].trimmed();
-  if (stop == QLatin1String("1")) s.stopBits = QSerialPort::OneStop;
-  else if (stop == QLatin1String("1.5")) s.stopBits = QSerialPort::OneAndHalfStop;
-  else if (stop == QLatin1String("2")) s.stopBits = QSerialPort::TwoStop;
-  else return false;
+  if (stop == QLatin1String("1"))
+    s.stopBits = QSerialPort::OneStop;
+  else if (stop == QLatin1String("1.5"))
+    s.stopBits = QSerialPort::OneAndHalfStop;
+  else if (stop == QLatin1String("2"))
+    s.stopBits = QSerialPort::TwoStop;
+  else
+    return false;
   out = s;
   return true;
 }
@@ -263,7 +273,8 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
       // pseudo-terminal closed). QSerialPort leaves the port open and a read
       // that failed this way fails again at once; we close it, and the
       // program sees a closed port.
-      QMetaObject::invokeMethod(this, [this, session] { HandleLostDevice(session); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          this, [this, session] { HandleLostDevice(session); }, Qt::QueuedConnection);
       break;
     case QSerialPort::WriteError:
       // Bytes were lost on the line: the frame being assembled is garbage.

@@ -10,8 +10,8 @@ std::vector<SerialDevice> SystemSerialDevices() {
   // Every link under by-id, by the device it points to.
   QList<QFileInfo> links;
 #ifdef Q_OS_UNIX
-  links = QDir(QStringLiteral("/dev/serial/by-id")).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot,
-                                                                   QDir::Name);
+  links = QDir(QStringLiteral("/dev/serial/by-id"))
+              .entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
 #endif
   std::vector<SerialDevice> devices;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {

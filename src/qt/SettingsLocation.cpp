@@ -25,9 +25,7 @@ bool SettingsLocation::CanCreateFile(const QString& folder) {
   return probe.open();  // removed again when probe goes
 }
 
-QString SettingsLocation::UserFolder() {
-  return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-}
+QString SettingsLocation::UserFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation); }
 
 SettingsLocation SettingsLocation::ForThisRun(const QString& settingsDirOption) {
   const Places places{settingsDirOption, QCoreApplication::applicationDirPath(), UserFolder()};

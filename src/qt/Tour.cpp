@@ -92,7 +92,8 @@ void Tour::Poll() {
 
 void Tour::StepMod() {
   QListWidget* console = window_.consoleList();
-  const QList<QListWidgetItem*> found = console->findItems(QStringLiteral("       MOD:"), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+  const QList<QListWidgetItem*> found =
+      console->findItems(QStringLiteral("       MOD:"), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
   if (!found.isEmpty()) console->setCurrentItem(found.front());
   console->setFocus(Qt::OtherFocusReason);
   PressKey(console, Qt::Key_Right);

@@ -138,7 +138,6 @@ int main(int argc, char** argv) {
                                      QCoreApplication::applicationDirPath().toStdString(),
                                      pw::SettingsLocation::UserFolder().toStdString()});
 
-
   pw::QtSerialPort realPort(portMap);
   pw::QtClock clock;
   std::unique_ptr<sim::InProcessPort> simulatedPort;

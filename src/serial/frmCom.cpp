@@ -2,8 +2,7 @@
 
 namespace pw {
 
-frmCom::frmCom(ISerialPort& port, IClock& clock, const std::string& programFolder)
-    : nbx3D(clock), port_(port) {
+frmCom::frmCom(ISerialPort& port, IClock& clock, const std::string& programFolder) : nbx3D(clock), port_(port) {
   profMain.SetCurrentPath(programFolder);
   profMain.Name = kSettingsFileName;
   nbx3D.myObjCom = this;

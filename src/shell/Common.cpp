@@ -6,9 +6,7 @@
 
 namespace pw {
 
-int MsgBoxApp(IWindow& window, const std::string& text) {
-  return window.MsgBox(StrExpandNewLine(text), kProgramTitle);
-}
+int MsgBoxApp(IWindow& window, const std::string& text) { return window.MsgBox(StrExpandNewLine(text), kProgramTitle); }
 
 std::string StrExpandNewLine(std::string text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -20,9 +18,7 @@ std::string StrExpandNewLine(std::string text) {
   return text;
 }
 
-ByteStr StrToByteStr(const std::string& text) {
-  return ByteStr(text.begin(), text.end());
-}
+ByteStr StrToByteStr(const std::string& text) { return ByteStr(text.begin(), text.end()); }
 
 bool IsHexDigit(char c) { return HexDigitValue(c) >= 0; }
 
@@ -33,9 +29,7 @@ int HexDigitValue(char c) {
   return -1;
 }
 
-std::string ByteStrToText(const ByteStr& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
+std::string ByteStrToText(const ByteStr& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 int16_t ByteStrHexToInt(const ByteStr& bytes) {
   uint32_t value = 0;
@@ -82,13 +76,9 @@ std::string ByteStrToHexStr(const ByteStr& bytes) {
   return out;
 }
 
-std::string ByteToHex2(int v) {
-  return ByteStrToHexStr(ByteStr{static_cast<uint8_t>(v & 0xFF)});
-}
+std::string ByteToHex2(int v) { return ByteStrToHexStr(ByteStr{static_cast<uint8_t>(v & 0xFF)}); }
 
-std::string ByteToAsciiHexStr(int v) {
-  return ByteStrToHexStr(StrToByteStr(ByteToHex2(v)));
-}
+std::string ByteToAsciiHexStr(int v) { return ByteStrToHexStr(StrToByteStr(ByteToHex2(v))); }
 
 bool IsNumericText(const std::string& text) {
   size_t i = 0;

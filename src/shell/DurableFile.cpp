@@ -47,7 +47,7 @@ class NewFile {
     if (handle_ != INVALID_HANDLE_VALUE) return CreateResult::Created;
     const DWORD error = GetLastError();
     return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateResult::NameTaken
-                                                                          : CreateResult::Failed;
+                                                                         : CreateResult::Failed;
   }
   bool Write(std::string_view data) {
     while (!data.empty()) {

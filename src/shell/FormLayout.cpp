@@ -27,8 +27,8 @@ FormLayoutResult ComputeFormLayout(const FormLayoutInput& in, bool firstCall) {
   const int x2 = in.innerWidth;
   const int w = kButtonWidth;
   for (int i = 0; i < 3; ++i) {
-    out.cmd00[static_cast<size_t>(i)] = {x1 + ((x2 - x1) - (3 * w + 240)) / 2 + i * (w + 120),
-                                         out.separatorY1 + 120, w, kButtonHeight};
+    out.cmd00[static_cast<size_t>(i)] = {x1 + ((x2 - x1) - (3 * w + 240)) / 2 + i * (w + 120), out.separatorY1 + 120, w,
+                                         kButtonHeight};
   }
   const int rowBottom = out.cmd00[2].top + out.cmd00[2].height;
 
@@ -44,8 +44,7 @@ FormLayoutResult ComputeFormLayout(const FormLayoutInput& in, bool firstCall) {
   out.lbo01[1] = {120 + listWidth + 120, 120, listWidth, monitor.height - 120};
 
   const int consoleTop = monitor.top + monitor.height + 120;
-  out.lboConsole = {monitor.left + 120, consoleTop, page.width - 480,
-                    std::max(1, page.height - 180 - consoleTop)};
+  out.lboConsole = {monitor.left + 120, consoleTop, page.width - 480, std::max(1, page.height - 180 - consoleTop)};
   out.txtDispPara = {120, 240, page.width - 240, std::max(1, page.height - 360)};
   return out;
 }

@@ -146,10 +146,10 @@ ParsedLine ParseLine(std::string_view text) {
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 struct Location {
-  std::size_t section = kNone;      // header line of the first matching section
-  std::size_t key = kNone;          // first matching key line inside it
-  std::size_t lastKey = kNone;      // last key line of that section
-  std::string value;                // the matching key's value
+  std::size_t section = kNone;  // header line of the first matching section
+  std::size_t key = kNone;      // first matching key line inside it
+  std::size_t lastKey = kNone;  // last key line of that section
+  std::string value;            // the matching key's value
 };
 
 Location Find(const std::vector<std::string_view>& lines, const std::string& section, const std::string& key) {
@@ -186,7 +186,8 @@ std::string_view WithoutBom(std::string_view content) {
 // quote only goes when it fitted into the buffer, as it does there.
 std::string CopyEntry(std::string_view value) {
   constexpr std::size_t kMax = clsCmcProfileIO::kMaxValueLength;
-  const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+  const bool quoted =
+      value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
   if (!quoted) return std::string(value.substr(0, kMax));
   const std::string_view inner = value.substr(1);  // still ends with the closing quote
   if (inner.size() <= kMax + 1) {
@@ -354,15 +355,14 @@ int DigitsAt(const std::string& text, std::size_t pos, std::size_t count) {
 // ---------------------------------------------------------------------------
 
 std::string ProfileDateToText(const ProfileDate& d) {
-  return Padded(d.year, 4) + "." + Padded(d.month, 2) + "." + Padded(d.day, 2) + "-" +
-         Padded(d.hour, 2) + ":" + Padded(d.minute, 2) + ":" + Padded(d.second, 2);
+  return Padded(d.year, 4) + "." + Padded(d.month, 2) + "." + Padded(d.day, 2) + "-" + Padded(d.hour, 2) + ":" +
+         Padded(d.minute, 2) + ":" + Padded(d.second, 2);
 }
 
 bool IsValidProfileDate(const ProfileDate& d) {
   if (d.year < 0 || d.year > 9999 || d.month < 1 || d.month > 12) return false;
   if (d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return false;
-  return d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 &&
-         d.second <= 59;
+  return d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59;
 }
 
 bool ProfileDateFromText(const std::string& text, ProfileDate& date) {
@@ -420,8 +420,7 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
   // Names and values that would read back as something else are refused,
   // so a write can never change the structure of the file.
   if (section.empty() || Contains(section, std::string_view("]\r\n\0", 4))) return false;
-  if (keyName.empty() || Contains(keyName, std::string_view("=\r\n\0", 4)) || keyName[0] == '[' ||
-      keyName[0] == ';') {
+  if (keyName.empty() || Contains(keyName, std::string_view("=\r\n\0", 4)) || keyName[0] == '[' || keyName[0] == ';') {
     return false;
   }
   if (Contains(text, "\r\n")) return false;
@@ -489,13 +488,9 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
 // ---------------------------------------------------------------------------
 // saveData
 
-bool clsCmcProfileIO::saveData(const std::string& key, int16_t value) {
-  return WriteText(key, std::to_string(value));
-}
+bool clsCmcProfileIO::saveData(const std::string& key, int16_t value) { return WriteText(key, std::to_string(value)); }
 
-bool clsCmcProfileIO::saveData(const std::string& key, int32_t value) {
-  return WriteText(key, std::to_string(value));
-}
+bool clsCmcProfileIO::saveData(const std::string& key, int32_t value) { return WriteText(key, std::to_string(value)); }
 
 bool clsCmcProfileIO::saveData(const std::string& key, float value) {
   if (!std::isfinite(value)) return false;
@@ -511,13 +506,9 @@ bool clsCmcProfileIO::saveData(const std::string& key, uint8_t value) {
   return WriteText(key, std::to_string(static_cast<unsigned>(value)));
 }
 
-bool clsCmcProfileIO::saveData(const std::string& key, bool value) {
-  return WriteText(key, value ? "1" : "0");
-}
+bool clsCmcProfileIO::saveData(const std::string& key, bool value) { return WriteText(key, value ? "1" : "0"); }
 
-bool clsCmcProfileIO::saveData(const std::string& key, const std::string& value) {
-  return WriteText(key, value);
-}
+bool clsCmcProfileIO::saveData(const std::string& key, const std::string& value) { return WriteText(key, value); }
 
 bool clsCmcProfileIO::saveData(const std::string& key, const char* value) {
   return WriteText(key, value != nullptr ? std::string(value) : std::string());
@@ -563,19 +554,16 @@ bool clsCmcProfileIO::loadData(const std::string& key, bool& variable, bool defa
   return true;
 }
 
-bool clsCmcProfileIO::loadData(const std::string& key, std::string& variable,
-                               const std::string& defaultValue) const {
+bool clsCmcProfileIO::loadData(const std::string& key, std::string& variable, const std::string& defaultValue) const {
   std::string text = ReadText(key, defaultValue);
   if (text.empty()) return false;
   variable = std::move(text);
   return true;
 }
 
-bool clsCmcProfileIO::loadData(const std::string& key, ProfileDate& variable,
-                               const ProfileDate& defaultValue) const {
+bool clsCmcProfileIO::loadData(const std::string& key, ProfileDate& variable, const ProfileDate& defaultValue) const {
   // An impossible default has no text; it must not read as some other date.
-  const std::string defaultText =
-      IsValidProfileDate(defaultValue) ? ProfileDateToText(defaultValue) : std::string();
+  const std::string defaultText = IsValidProfileDate(defaultValue) ? ProfileDateToText(defaultValue) : std::string();
   const std::string text = ReadText(key, defaultText);
   return !text.empty() && ProfileDateFromText(text, variable);
 }

@@ -116,10 +116,8 @@ class clsCmcProfileIO {
   bool loadData(const std::string& key, uint8_t& variable, uint8_t defaultValue) const;
   bool loadData(const std::string& key, bool& variable, bool defaultValue) const;
   // Also the way to read any key as text, e.g. the "PORTS" section's COMn.
-  bool loadData(const std::string& key, std::string& variable,
-                const std::string& defaultValue) const;
-  bool loadData(const std::string& key, ProfileDate& variable,
-                const ProfileDate& defaultValue) const;
+  bool loadData(const std::string& key, std::string& variable, const std::string& defaultValue) const;
+  bool loadData(const std::string& key, ProfileDate& variable, const ProfileDate& defaultValue) const;
 
  private:
   bool WriteText(const std::string& key, const std::string& text);

@@ -180,8 +180,7 @@ void frmMain::loadData(clsCmcProfileIO& objProf) {
   if (!objProf.loadData("ComPort", port, int32_t{1}) || port < 1 || port > 10) port = 1;
   set_ComPortNo(static_cast<int16_t>(port));
   int32_t release = 0;
-  if (!objProf.loadData("ComAutoRelease", release, int32_t{0}) || release < 0 ||
-      release > kMaxAutoReleaseSeconds) {
+  if (!objProf.loadData("ComAutoRelease", release, int32_t{0}) || release < 0 || release > kMaxAutoReleaseSeconds) {
     release = 0;
   }
   set_ComAutoRelease(static_cast<int16_t>(release));

@@ -23,8 +23,8 @@ bool PwApp::Main() {
   gCom.Reset();
 
   // The window's first use creates the model, which builds the console.
-  gIndOp = std::make_unique<clsIndOp_RigR4T>(clsIndOp_RigR4T::Links{
-      myObjNbx3Seq, gCom.nbx3D, gRadio, gConsole, window_, clock_});
+  gIndOp = std::make_unique<clsIndOp_RigR4T>(
+      clsIndOp_RigR4T::Links{myObjNbx3Seq, gCom.nbx3D, gRadio, gConsole, window_, clock_});
   gIndOp->myOwner = &main;
   myObjNbx3Seq.owner = gIndOp.get();
   main.AttachModel(*gIndOp);

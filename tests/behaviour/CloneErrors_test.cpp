@@ -70,77 +70,77 @@ TEST_P(CloneErrorMessage, FailureShowsItsMessageOnceAndLeavesTheLinkClosedAndRea
   EXPECT_EQ(b.window.messages.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, CloneErrorMessage,
-    ::testing::Values(
-        ErrorCase{"PortCannotOpen", 1,
-                  [](Bench& b) {
-                    b.port.missingPorts.insert(1);
-                    b.Connect();
-                  },
-                  Message("Cannot access COM 1.", kPort + kCable + kPower)},
-        ErrorCase{"OtherPortCannotOpen", 3,
-                  [](Bench& b) {
-                    b.port.missingPorts.insert(3);
-                    b.Connect();
-                  },
-                  Message("Cannot access COM 3.", kPort + kCable + kPower)},
-        ErrorCase{"ReceiveBufferOverflow", 1,
-                  [](Bench& b) {
-                    ASSERT_TRUE(b.ConnectAndSettle());
-                    b.port.RaiseEvent(comEv::kRxOver);
-                  },
-                  Message("COM buffer Overflow.", kPort + kCable + kPower)},
-        ErrorCase{"NoEcho", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::NoEcho, FaultTrigger::frame(0));
-                    b.Connect();
-                  },
-                  Message("Cannot access COM port", kPort + kCable + kPower)},
-        ErrorCase{"NoEchoOfAMonitorRequest", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::NoEcho, FaultTrigger::subCommand(0x90));
-                    b.Connect();
-                  },
-                  Message("Cannot access COM port", kPort + kCable + kPower)},
-        ErrorCase{"NoAnswer", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::NoAnswer, FaultTrigger::frame(0));
-                    b.Connect();
-                  },
-                  Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
-        ErrorCase{"BadChecksum", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::BadChecksum, FaultTrigger::cloneFrame(5));
-                    b.Connect();
-                  },
-                  Message("Illegal data.", kPort + kCable + kPower)},
-        ErrorCase{"BlockPastTheEndOfTheImage", 1,
-                  [](Bench& b) {
-                    b.Connect();
-                    ASSERT_TRUE(b.RunUntil([&] { return b.app->gCom.nbx3D.lastEeAdr() > 0; }, 30000));
-                    FeedBlockPastTheEnd(b);
-                  },
-                  Message("Data Overflow.", kPort + kCable + kPower)},
-        ErrorCase{"OtherModel", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::WrongModel, FaultTrigger::always());
-                    b.Connect();
-                  },
-                  Message("Cannot Clone.", kPort + kCable + kPower)},
-        ErrorCase{"RefusedSubName", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::WrongSubName, FaultTrigger::always());
-                    b.Connect();
-                  },
-                  "Version number does not match\r\nfor this KQ-R4T."},
-        ErrorCase{"MalformedMonitorValue", 1,
-                  [](Bench& b) {
-                    Fault(b, FaultKind::MalformedValue, FaultTrigger::subCommand(0xA1));
-                    b.Connect();
-                  },
-                  Message("Communication failed.", kCable + kPower)}),
-    [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Messages, CloneErrorMessage,
+                         ::testing::Values(ErrorCase{"PortCannotOpen", 1,
+                                                     [](Bench& b) {
+                                                       b.port.missingPorts.insert(1);
+                                                       b.Connect();
+                                                     },
+                                                     Message("Cannot access COM 1.", kPort + kCable + kPower)},
+                                           ErrorCase{"OtherPortCannotOpen", 3,
+                                                     [](Bench& b) {
+                                                       b.port.missingPorts.insert(3);
+                                                       b.Connect();
+                                                     },
+                                                     Message("Cannot access COM 3.", kPort + kCable + kPower)},
+                                           ErrorCase{"ReceiveBufferOverflow", 1,
+                                                     [](Bench& b) {
+                                                       ASSERT_TRUE(b.ConnectAndSettle());
+                                                       b.port.RaiseEvent(comEv::kRxOver);
+                                                     },
+                                                     Message("COM buffer Overflow.", kPort + kCable + kPower)},
+                                           ErrorCase{"NoEcho", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::NoEcho, FaultTrigger::frame(0));
+                                                       b.Connect();
+                                                     },
+                                                     Message("Cannot access COM port", kPort + kCable + kPower)},
+                                           ErrorCase{"NoEchoOfAMonitorRequest", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::NoEcho, FaultTrigger::subCommand(0x90));
+                                                       b.Connect();
+                                                     },
+                                                     Message("Cannot access COM port", kPort + kCable + kPower)},
+                                           ErrorCase{"NoAnswer", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::NoAnswer, FaultTrigger::frame(0));
+                                                       b.Connect();
+                                                     },
+                                                     Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
+                                           ErrorCase{"BadChecksum", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::BadChecksum, FaultTrigger::cloneFrame(5));
+                                                       b.Connect();
+                                                     },
+                                                     Message("Illegal data.", kPort + kCable + kPower)},
+                                           ErrorCase{"BlockPastTheEndOfTheImage", 1,
+                                                     [](Bench& b) {
+                                                       b.Connect();
+                                                       ASSERT_TRUE(b.RunUntil(
+                                                           [&] { return b.app->gCom.nbx3D.lastEeAdr() > 0; }, 30000));
+                                                       FeedBlockPastTheEnd(b);
+                                                     },
+                                                     Message("Data Overflow.", kPort + kCable + kPower)},
+                                           ErrorCase{"OtherModel", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::WrongModel, FaultTrigger::always());
+                                                       b.Connect();
+                                                     },
+                                                     Message("Cannot Clone.", kPort + kCable + kPower)},
+                                           ErrorCase{"RefusedSubName", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::WrongSubName, FaultTrigger::always());
+                                                       b.Connect();
+                                                     },
+                                                     "Version number does not match\r\nfor this KQ-R4T."},
+                                           ErrorCase{"MalformedMonitorValue", 1,
+                                                     [](Bench& b) {
+                                                       Fault(b, FaultKind::MalformedValue,
+                                                             FaultTrigger::subCommand(0xA1));
+                                                       b.Connect();
+                                                     },
+                                                     Message("Communication failed.", kCable + kPower)}),
+                         [](const ::testing::TestParamInfo<ErrorCase>& info) { return std::string(info.param.name); });
 
 TEST(CloneError, RefusedSubNameSendsNoCloneRequest) {
   Bench b;
@@ -180,19 +180,18 @@ TEST_P(CloneErrorRule, FirstMatchingRuleChoosesTheText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, CloneErrorRule,
-    ::testing::Values(
-        RuleCase{"PortBeatsEverything", true, true, Drv::kErrInvalidAnswer, Seq::kErrSubName,
-                 Message("Cannot access COM 1.", kPort + kCable + kPower)},
-        RuleCase{"OverflowBeatsTheDriver", false, true, Drv::kErrNoAnswer, Seq::kErrNone,
-                 Message("COM buffer Overflow.", kPort + kCable + kPower)},
-        RuleCase{"DriverBeatsTheSequencer", false, false, Drv::kErrNoAnswer, Seq::kErrSubName,
-                 Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
-        RuleCase{"WriteRefused", false, false, Drv::kErrCloneWriteRefused, Seq::kErrNone,
-                 Message("Cannot write cloning data.", kCable + kPower)},
-        RuleCase{"WriteStalled", false, false, Drv::kErrCloneWriteNotSent, Seq::kErrNone,
-                 Message("Cannot Clone.", kPort + kCable + kPower)},
-        RuleCase{"IdentifyFailed", false, false, Drv::kErrNone, Seq::kErrIdentify,
-                 Message("Cannot Clone.", kPort + kCable + kPower)}),
+    ::testing::Values(RuleCase{"PortBeatsEverything", true, true, Drv::kErrInvalidAnswer, Seq::kErrSubName,
+                               Message("Cannot access COM 1.", kPort + kCable + kPower)},
+                      RuleCase{"OverflowBeatsTheDriver", false, true, Drv::kErrNoAnswer, Seq::kErrNone,
+                               Message("COM buffer Overflow.", kPort + kCable + kPower)},
+                      RuleCase{"DriverBeatsTheSequencer", false, false, Drv::kErrNoAnswer, Seq::kErrSubName,
+                               Message("No answer from KQ-R4T.", kPort + kCable + kPower)},
+                      RuleCase{"WriteRefused", false, false, Drv::kErrCloneWriteRefused, Seq::kErrNone,
+                               Message("Cannot write cloning data.", kCable + kPower)},
+                      RuleCase{"WriteStalled", false, false, Drv::kErrCloneWriteNotSent, Seq::kErrNone,
+                               Message("Cannot Clone.", kPort + kCable + kPower)},
+                      RuleCase{"IdentifyFailed", false, false, Drv::kErrNone, Seq::kErrIdentify,
+                               Message("Cannot Clone.", kPort + kCable + kPower)}),
     [](const ::testing::TestParamInfo<RuleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

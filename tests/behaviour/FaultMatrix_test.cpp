@@ -39,9 +39,9 @@ struct Point {
   std::string name;
   Stage stage;
   Exchange exchange;
-  uint8_t command;           // the program's frame that must have gone out
-  std::vector<int> subs;     // its E8 sub-commands (one fault per sub-command)
-  int cloneFrame = -1;       // clone data frame k
+  uint8_t command;        // the program's frame that must have gone out
+  std::vector<int> subs;  // its E8 sub-commands (one fault per sub-command)
+  int cloneFrame = -1;    // clone data frame k
 };
 
 constexpr const char* kNoAnswer = "No answer from KQ-R4T.";
@@ -110,8 +110,8 @@ std::vector<Point> Points() {
       {"AtisMode", Stage::Atis, Exchange::AtisStatus, 0xE8, {0x03}},
   };
   // The 19 readings of the first cycle: A/D, D/A and calculated squelch.
-  for (int sub : {0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x98, 0x99, 0x9A, 0x9B, 0x80, 0x81, 0x82, 0x83, 0x84,
-                  0x85, 0xA0, 0xA1}) {
+  for (int sub : {0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x98, 0x99, 0x9A, 0x9B, 0x80, 0x81, 0x82, 0x83, 0x84, 0x85,
+                  0xA0, 0xA1}) {
     p.push_back({"Read" + Hex(sub), Stage::Connect, Exchange::Reading, 0xE8, {sub}});
   }
   // Every item's first send: dial mode, channel, RF power, the power levels,
@@ -156,8 +156,12 @@ struct Cell {
     std::vector<Fault> out;
     const bool once = fault != FaultKind::NoAnswer;
     switch (point.exchange) {
-      case Exchange::Identify: out.push_back({fault, FaultTrigger::frame(0), once, 0}); break;
-      case Exchange::CloneRequest: out.push_back({fault, FaultTrigger::frame(1), once, 0}); break;
+      case Exchange::Identify:
+        out.push_back({fault, FaultTrigger::frame(0), once, 0});
+        break;
+      case Exchange::CloneRequest:
+        out.push_back({fault, FaultTrigger::frame(1), once, 0});
+        break;
       case Exchange::CloneData:
       case Exchange::CloneEnd:
         if (fault == FaultKind::StallAfterCloneFrames) {
@@ -264,9 +268,12 @@ class FaultMatrixTest : public ::testing::TestWithParam<Cell> {
         b.RunUntil([&] { return Message() || Step() != proc::None; }, 2000);
         // Each mode waits for Enter on steps 3, 5, 7 and 9.
         for (int mode = 0; mode < 4; ++mode) {
-          b.RunUntil([&] { return Message() || Step() == proc::None || Step() == proc::Atis1300Set || Step() == proc::Atis2100Set ||
-                 Step() == proc::AtisAlternatingSet || Step() == proc::AtisCodeSet; },
-                     8000);
+          b.RunUntil(
+              [&] {
+                return Message() || Step() == proc::None || Step() == proc::Atis1300Set ||
+                       Step() == proc::Atis2100Set || Step() == proc::AtisAlternatingSet || Step() == proc::AtisCodeSet;
+              },
+              8000);
           if (Message() || Step() == proc::None) return;
           const proc::Step waiting = Step();
           b.Key(keys::kReturn);

@@ -108,9 +108,8 @@ TEST(LineDelivery, ConnectTranscriptIsTheSameOnARealLine) {
   const auto line = transcript(SimPort::Writes::Line);
   EXPECT_GT(instant.size(), 300u);
   const auto [i, l] = std::mismatch(instant.begin(), instant.end(), line.begin(), line.end());
-  EXPECT_TRUE(i == instant.end() && l == line.end())
-      << "instant " << instant.size() << " frames, line " << line.size() << "; first difference at frame "
-      << (i - instant.begin());
+  EXPECT_TRUE(i == instant.end() && l == line.end()) << "instant " << instant.size() << " frames, line " << line.size()
+                                                     << "; first difference at frame " << (i - instant.begin());
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST_F(LinkTest, UnansweredRequestIsTransmittedThreeTimesThenReported) {
 struct FailureCase {
   const char* name;
   Fault fault;
-  bool cloneRead;        // else an E8 request with answer for TEMPS
+  bool cloneRead;  // else an E8 request with answer for TEMPS
   int16_t driverError;
   int16_t sequencerError;
   bool e2Sent;
@@ -137,10 +137,13 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, LinkFailureTest,
     ::testing::Values(
         FailureCase{"NoEcho", {FaultKind::NoEcho, FaultTrigger::always(), false, 0}, false, 1, 0, false},
-        FailureCase{"InvalidAnswer", {FaultKind::WrongSubCommand, FaultTrigger::always(), false, 0}, false, 3, 0, false},
-        FailureCase{"MalformedCloneBlock", {FaultKind::BadChecksum, FaultTrigger::cloneFrame(7), false, 0}, true, 3, 0, true},
+        FailureCase{
+            "InvalidAnswer", {FaultKind::WrongSubCommand, FaultTrigger::always(), false, 0}, false, 3, 0, false},
+        FailureCase{
+            "MalformedCloneBlock", {FaultKind::BadChecksum, FaultTrigger::cloneFrame(7), false, 0}, true, 3, 0, true},
         FailureCase{"BadSignature", {FaultKind::BadE5, FaultTrigger::cloneEnd(), false, 0}, true, 3, 0, true},
-        FailureCase{"StallMidClone", {FaultKind::StallAfterCloneFrames, FaultTrigger::always(), false, 100}, true, 2, 0, true},
+        FailureCase{
+            "StallMidClone", {FaultKind::StallAfterCloneFrames, FaultTrigger::always(), false, 100}, true, 2, 0, true},
         FailureCase{"SilentRadio", {FaultKind::NoAnswer, FaultTrigger::always(), false, 0}, true, 2, 3, false},
         FailureCase{"ModelMismatch", {FaultKind::WrongModel, FaultTrigger::always(), false, 0}, true, 0, 1, false},
         FailureCase{"SubNameRefused", {FaultKind::WrongSubName, FaultTrigger::always(), false, 0}, true, 0, 2, false}),

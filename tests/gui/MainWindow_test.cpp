@@ -33,14 +33,14 @@ struct KeyCase {
   const char* name;
   Qt::Key key;
   Qt::KeyboardModifiers modifiers;
-  int step;       // expected change of the selected value
-  bool enter;     // the console's Enter is triggered
-  int rowMove;    // expected move of the selection
+  int step;            // expected change of the selected value
+  bool enter;          // the console's Enter is triggered
+  int rowMove;         // expected move of the selection
   quint32 native = 0;  // the platform's own key code, where it matters
 };
 
 // The platform codes of the keypad's separator and decimal keys.
-constexpr quint32 kVkSeparator = 0x6C, kVkDecimal = 0x6E;  // Windows virtual keys
+constexpr quint32 kVkSeparator = 0x6C, kVkDecimal = 0x6E;          // Windows virtual keys
 constexpr quint32 kXkKpSeparator = 0xFFAC, kXkKpDecimal = 0xFFAE;  // X11 keysyms
 
 const KeyCase kKeyCases[] = {
@@ -138,11 +138,9 @@ struct TypedCase {
 
 TEST(MainWindowKeys, TypedKeyWatchChangesCaptionOnlyForUnbrokenTrigger) {
   const TypedCase cases[] = {
-      {"trimararbench", true, true},
-      {"xyztrimararbench", true, true},  // what came before does not matter
-      {"trimarXarbench", true, false},   // one key in between breaks it
-      {"trimararbenc", true, false},
-      {"trimararbench", false, false},   // only keys typed on a button count
+      {"trimararbench", true, true},   {"xyztrimararbench", true, true},  // what came before does not matter
+      {"trimarXarbench", true, false},                                    // one key in between breaks it
+      {"trimararbenc", true, false},   {"trimararbench", false, false},   // only keys typed on a button count
   };
   for (const TypedCase& c : cases) {
     SCOPED_TRACE(std::string(c.typed) + (c.onButton ? " on a button" : " on the console"));
@@ -165,18 +163,22 @@ TEST(MainWindowKeys, TypedKeyWatchChangesCaptionOnlyForUnbrokenTrigger) {
 TEST(MainWindowMenus, CaptionsAndAccessKeys) {
   GuiBench b;
   const std::pair<const char*, const char*> expected[] = {
-      {"mnuFileExit", "E&xit"},           {"mnuOptSelCom1", "COM &1"},
-      {"mnuOptSelCom4", "COM &4"},        {"mnuOptionSelAutoRelease0", "&OFF"},
-      {"mnuOptionSelAutoRelease1", "&1 sec"}, {"mnuOptionSelAutoRelease5", "&5 sec"},
+      {"mnuFileExit", "E&xit"},
+      {"mnuOptSelCom1", "COM &1"},
+      {"mnuOptSelCom4", "COM &4"},
+      {"mnuOptionSelAutoRelease0", "&OFF"},
+      {"mnuOptionSelAutoRelease1", "&1 sec"},
+      {"mnuOptionSelAutoRelease5", "&5 sec"},
   };
   for (const auto& [name, text] : expected) {
     const QAction* a = b.window.findChild<QAction*>(QString::fromLatin1(name));
     ASSERT_NE(a, nullptr) << name;
     EXPECT_EQ(a->text(), QString::fromLatin1(text)) << name;
   }
-  const std::pair<const char*, const char*> menus[] = {
-      {"mnuFileTop", "&File"}, {"mnuOptionTop", "&Option"},
-      {"mnuOptionComPort", "&Port"}, {"mnuOptionAutoRelease", "&Auto port release"}};
+  const std::pair<const char*, const char*> menus[] = {{"mnuFileTop", "&File"},
+                                                       {"mnuOptionTop", "&Option"},
+                                                       {"mnuOptionComPort", "&Port"},
+                                                       {"mnuOptionAutoRelease", "&Auto port release"}};
   for (const auto& [name, text] : menus) {
     const QMenu* m = b.window.findChild<QMenu*>(QString::fromLatin1(name));
     ASSERT_NE(m, nullptr) << name;
@@ -261,8 +263,8 @@ TEST(MainWindowLayout, FirstSizeFollowsTheScreenHeight) {
     b.window.SetScreenTwipsOverride(screenWidth, c.screenHeight);
     ASSERT_TRUE(b.Start(false));
     EXPECT_EQ(b.window.size(), QSize(b.Px(9525), b.Px(c.windowHeight)));
-    EXPECT_EQ(b.window.pos(), QPoint(b.Px((screenWidth - 9525) / 2),
-                                     b.Px(static_cast<int>((c.screenHeight - c.windowHeight) * 0.3))));
+    EXPECT_EQ(b.window.pos(),
+              QPoint(b.Px((screenWidth - 9525) / 2), b.Px(static_cast<int>((c.screenHeight - c.windowHeight) * 0.3))));
     // Placed for the new size before the window is ever shown.
     const QRect last = b.window.button(2)->geometry();
     EXPECT_LE(last.right(), b.window.client()->width());
@@ -304,7 +306,8 @@ TEST(MainWindowLayout, AtisNoticeShownCentredInFront) {
   EXPECT_EQ(r.size(), QSize(b.Px(3135), b.Px(390)));
   EXPECT_LE(std::abs(r.center().x() - b.window.client()->rect().center().x()), 1);
   EXPECT_LE(std::abs(r.center().y() - b.window.client()->rect().center().y()), 1);
-  EXPECT_EQ(b.window.client()->children().last(), static_cast<QObject*>(b.window.atisWaiting())) << "in front of the pages";
+  EXPECT_EQ(b.window.client()->children().last(), static_cast<QObject*>(b.window.atisWaiting()))
+      << "in front of the pages";
   b.window.SetAtisWaitingVisible(false);
   EXPECT_FALSE(b.window.atisWaiting()->isVisible());
 }
@@ -332,11 +335,15 @@ TEST(MainWindowMessages, CloneErrorShownInWindowModalBoxWithoutBlockingTheHeartb
        "Cannot access COM 1.\n\nCheck the following:\n\n- The COM port settings.\n"
        "- Cloning cable connections.\n- The KQ-R4T power is ON."},
       {"radio does not answer",
-       [](GuiBench& b) { b.radio.addFault(sim::Fault{sim::FaultKind::NoAnswer, {}, false, 0}); },
+       [](GuiBench& b) {
+         b.radio.addFault(sim::Fault{sim::FaultKind::NoAnswer, {}, false, 0});
+       },
        "No answer from KQ-R4T.\n\nCheck the following:\n\n- The COM port settings.\n"
        "- Cloning cable connections.\n- The KQ-R4T power is ON."},
       {"sub name refused",
-       [](GuiBench& b) { b.radio.addFault(sim::Fault{sim::FaultKind::WrongSubName, {}, false, 0}); },
+       [](GuiBench& b) {
+         b.radio.addFault(sim::Fault{sim::FaultKind::WrongSubName, {}, false, 0});
+       },
        "Version number does not match\nfor this KQ-R4T."},
   };
   for (const ErrorCase& c : cases) {

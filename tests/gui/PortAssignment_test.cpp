@@ -31,8 +31,12 @@ std::string ReadFile(const fs::path& p) {
 }
 
 SerialDevice Ftdi() {
-  return {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"),
-          QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"), QStringLiteral("A1B2"), QStringLiteral("0403:6001")};
+  return {QStringLiteral("/dev/ttyUSB0"),
+          QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2-if00-port0"),
+          QStringLiteral("FT232R USB UART"),
+          QStringLiteral("FTDI"),
+          QStringLiteral("A1B2"),
+          QStringLiteral("0403:6001")};
 }
 
 SerialDevice Acm() {
@@ -44,9 +48,12 @@ TEST(PortMenu, CaptionsShowTheMappedDeviceAndWhetherItIsThere) {
   EXPECT_EQ(window.portAction(1)->text(), QStringLiteral("COM &1"));
   window.SetPortDevices([](int n) {
     switch (n) {
-      case 1: return MainWindow::PortDevice{QStringLiteral("/dev/ttyUSB0"), true};
-      case 2: return MainWindow::PortDevice{QStringLiteral("/dev/ttyACM0"), false};
-      default: return MainWindow::PortDevice{QStringLiteral("/dev/ttyS%1").arg(n - 1), true};
+      case 1:
+        return MainWindow::PortDevice{QStringLiteral("/dev/ttyUSB0"), true};
+      case 2:
+        return MainWindow::PortDevice{QStringLiteral("/dev/ttyACM0"), false};
+      default:
+        return MainWindow::PortDevice{QStringLiteral("/dev/ttyS%1").arg(n - 1), true};
     }
   });
   EXPECT_EQ(window.portAction(1)->text(), QStringLiteral("COM &1\t/dev/ttyUSB0"));
@@ -92,15 +99,15 @@ TEST_F(AssignDevicesTest, OkSavesThePortsAndKeepsEverythingElse) {
   EXPECT_EQ(dialog.deviceTable()->item(0, 5)->text(), QStringLiteral("0403:6001"));
 
   com1->setCurrentIndex(com1->findText(Ftdi().stableName));
-  dialog.choiceBox(2)->setCurrentIndex(0);  // back to the default
+  dialog.choiceBox(2)->setCurrentIndex(0);                           // back to the default
   dialog.choiceBox(4)->setEditText(QStringLiteral("/dev/ttyUSB7"));  // typed: unplugged now
   dialog.accept();
 
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(ReadFile(File()),
             "[OPTION]\r\nComPort=2\r\nComAutoRelease=3\r\n"
-            "[PORTS]\r\nCOM2=\r\nCOM1=" + Ftdi().stableName.toStdString() +
-                "\r\nCOM4=/dev/ttyUSB7\r\n; bench B\r\n[OTHER]\r\nx=y\r\n");
+            "[PORTS]\r\nCOM2=\r\nCOM1=" +
+                Ftdi().stableName.toStdString() + "\r\nCOM4=/dev/ttyUSB7\r\n; bench B\r\n[OTHER]\r\nx=y\r\n");
   EXPECT_EQ(map.DeviceFor(1), Ftdi().stableName);
   EXPECT_EQ(map.DeviceFor(2), PortMap::DefaultDevice(2));
   EXPECT_EQ(map.DeviceFor(4), QStringLiteral("/dev/ttyUSB7"));
@@ -145,7 +152,8 @@ TEST_F(AssignDevicesTest, AnUnwritableFileKeepsTheDialogOpenAndSaysSo) {
   dialog.choiceBox(1)->setCurrentIndex(1);
   dialog.accept();
   EXPECT_NE(dialog.result(), QDialog::Accepted);
-  EXPECT_TRUE(dialog.errorLabel()->text().contains(QStringLiteral("COM 1"))) << dialog.errorLabel()->text().toStdString();
+  EXPECT_TRUE(dialog.errorLabel()->text().contains(QStringLiteral("COM 1")))
+      << dialog.errorLabel()->text().toStdString();
 }
 
 // ---------------------------------------------------------------------------
@@ -200,8 +208,8 @@ TEST(PortDiagnosis, LockFilesAreFoundAndTheirHoldersChecked) {
   std::ofstream(lockFile) << ::getpid() << "\npwr4tadj\n" << QSysInfo::machineHostName().toStdString() << "\n";
   EXPECT_TRUE(PortDiagnosis::Gather(dev, QSerialPort::PermissionError, folders).lockHolderAlive);
 
-  const PortDiagnosis::Facts gone =
-      PortDiagnosis::Gather(QString::fromStdString((devs.path() / "ttyGONE").string()), QSerialPort::DeviceNotFoundError, folders);
+  const PortDiagnosis::Facts gone = PortDiagnosis::Gather(QString::fromStdString((devs.path() / "ttyGONE").string()),
+                                                          QSerialPort::DeviceNotFoundError, folders);
   EXPECT_FALSE(gone.present);
 }
 

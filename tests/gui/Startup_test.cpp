@@ -76,9 +76,7 @@ class SettingsLocationTest : public ::testing::Test {
     fs::create_directories(dir_.path() / "bin");
     fs::create_directories(dir_.path() / "elsewhere");
   }
-  SettingsLocation::Places Places(const QString& option = {}) const {
-    return {option, Q("bin"), Q("config/pwr4tadj")};
-  }
+  SettingsLocation::Places Places(const QString& option = {}) const { return {option, Q("bin"), Q("config/pwr4tadj")}; }
   QString Q(const char* name) const { return QString::fromStdString((dir_.path() / name).string()); }
   static bool Writable(const QString&) { return true; }
   static bool ReadOnly(const QString&) { return false; }

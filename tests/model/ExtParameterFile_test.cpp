@@ -232,9 +232,8 @@ TEST(ExtParameterFile, JunkNeverCrashes) {
 }
 
 TEST(ExtParameterFile, ReadsFromAFile) {
-  const fs::path dir =
-      fs::temp_directory_path() /
-      ("pw_const_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  const fs::path dir = fs::temp_directory_path() /
+                       ("pw_const_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
   fs::create_directories(dir);
   {
     std::ofstream out(dir / "Const.ini", std::ios::binary);

@@ -15,8 +15,21 @@ namespace pw::test {
 namespace {
 
 enum Line : int16_t {
-  kDialMode, kChNo, kRfPower, kPowerHi, kPowerLo, kPowerEl, kTxf, kMod,
-  kBpfAll, kBpfT1, kBpfT2, kBpfT3, kBpfT4, kSql, kAtis,
+  kDialMode,
+  kChNo,
+  kRfPower,
+  kPowerHi,
+  kPowerLo,
+  kPowerEl,
+  kTxf,
+  kMod,
+  kBpfAll,
+  kBpfT1,
+  kBpfT2,
+  kBpfT3,
+  kBpfT4,
+  kSql,
+  kAtis,
 };
 
 class ModelEvents : public ::testing::Test {
@@ -134,14 +147,13 @@ TEST_P(ModelChannelLine, ShowsNameAndFrequenciesAndSendsTheChannelNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     Channels, ModelChannelLine,
-    ::testing::Values(
-        ChannelCase{0, 32, "    CH No.: 16  (RX Freq = 156.800, TX Freq = 156.800)", "013230"},
-        ChannelCase{0, 40, "    CH No.: 20  (RX Freq = 161.600, TX Freq = 157.000)", "013238"},
-        ChannelCase{0, 140, "    CH No.: 70  (RX Freq = 156.525, TX Freq = Inhibit)", "013843"},
-        ChannelCase{1, 30, "    CH No.: 15  (RX Freq = 156.750, TX Freq = Inhibit)", "013145"},
-        ChannelCase{1, 234, "    CH No.: FR 1 (CLB) (RX Freq = 157.425, TX Freq = 157.425)", "014541"},
-        ChannelCase{0, 236, "    CH No.: FR 3 (WRK) (RX Freq = 161.750, TX Freq = 157.150)", "014543"},
-        ChannelCase{3, 6, "    CH No.: WX 7 (RX Freq = 162.525, TX Freq = Inhibit)", "013036"}));
+    ::testing::Values(ChannelCase{0, 32, "    CH No.: 16  (RX Freq = 156.800, TX Freq = 156.800)", "013230"},
+                      ChannelCase{0, 40, "    CH No.: 20  (RX Freq = 161.600, TX Freq = 157.000)", "013238"},
+                      ChannelCase{0, 140, "    CH No.: 70  (RX Freq = 156.525, TX Freq = Inhibit)", "013843"},
+                      ChannelCase{1, 30, "    CH No.: 15  (RX Freq = 156.750, TX Freq = Inhibit)", "013145"},
+                      ChannelCase{1, 234, "    CH No.: FR 1 (CLB) (RX Freq = 157.425, TX Freq = 157.425)", "014541"},
+                      ChannelCase{0, 236, "    CH No.: FR 3 (WRK) (RX Freq = 161.750, TX Freq = 157.150)", "014543"},
+                      ChannelCase{3, 6, "    CH No.: WX 7 (RX Freq = 162.525, TX Freq = Inhibit)", "013036"}));
 
 // A free channel's frequencies come from its record: receive R * 6250 Hz +
 // 21.7 MHz, transmit T * 6250 Hz, so they need not lie on the 25 kHz raster.
@@ -156,8 +168,14 @@ class ModelFreeChannel : public ModelEvents, public ::testing::WithParamInterfac
 TEST_P(ModelFreeChannel, FrequenciesShowThreeIntegerDigitsAndRoundHalvesUp) {
   const FreeChannelCase& c = GetParam();
   const int32_t rec = 0x300 + 8 * 3;  // FR 4
-  const uint8_t bytes[8] = {'P', 'V', 'T', static_cast<uint8_t>(c.rxSynth >> 8), static_cast<uint8_t>(c.rxSynth),
-                            static_cast<uint8_t>(c.txSynth >> 8), static_cast<uint8_t>(c.txSynth), 0};
+  const uint8_t bytes[8] = {'P',
+                            'V',
+                            'T',
+                            static_cast<uint8_t>(c.rxSynth >> 8),
+                            static_cast<uint8_t>(c.rxSynth),
+                            static_cast<uint8_t>(c.txSynth >> 8),
+                            static_cast<uint8_t>(c.txSynth),
+                            0};
   for (int i = 0; i < 8; ++i) b.Image().WriteByte(rec + i, bytes[i]);
   b.Image().WriteByte(0x100 + 237, 0x00);  // shown in INT
   SelectChannel(0, 237);
@@ -166,13 +184,13 @@ TEST_P(ModelFreeChannel, FrequenciesShowThreeIntegerDigitsAndRoundHalvesUp) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, ModelFreeChannel,
-    ::testing::Values(
-        FreeChannelCase{0, 0, "    CH No.: FR 4 (PVT) (RX Freq = 021.700, TX Freq = 000.000)"},
-        // 156.0375 and 156.0125 MHz: halves of the last digit go up.
-        FreeChannelCase{21494, 24962, "    CH No.: FR 4 (PVT) (RX Freq = 156.038, TX Freq = 156.013)"},
-        FreeChannelCase{21490, 24966, "    CH No.: FR 4 (PVT) (RX Freq = 156.013, TX Freq = 156.038)"},
-        FreeChannelCase{21488, 24968, "    CH No.: FR 4 (PVT) (RX Freq = 156.000, TX Freq = 156.050)"},
-        FreeChannelCase{0xFFFF, 0xFFFF, "    CH No.: FR 4 (PVT) (RX Freq = 431.294, TX Freq = 409.594)"}));
+    ::testing::Values(FreeChannelCase{0, 0, "    CH No.: FR 4 (PVT) (RX Freq = 021.700, TX Freq = 000.000)"},
+                      // 156.0375 and 156.0125 MHz: halves of the last digit go up.
+                      FreeChannelCase{21494, 24962, "    CH No.: FR 4 (PVT) (RX Freq = 156.038, TX Freq = 156.013)"},
+                      FreeChannelCase{21490, 24966, "    CH No.: FR 4 (PVT) (RX Freq = 156.013, TX Freq = 156.038)"},
+                      FreeChannelCase{21488, 24968, "    CH No.: FR 4 (PVT) (RX Freq = 156.000, TX Freq = 156.050)"},
+                      FreeChannelCase{0xFFFF, 0xFFFF,
+                                      "    CH No.: FR 4 (PVT) (RX Freq = 431.294, TX Freq = 409.594)"}));
 
 TEST_F(ModelEvents, ValuesOutsideTheGroupAndChannelListsAreHarmless) {
   int16_t dialIdx = kDialMode, chIdx = kChNo, rfIdx = kRfPower;
@@ -290,9 +308,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ProcLineCase{"AtisIdle", proc::None, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
         ProcLineCase{"AtisStarting", proc::AtisStart, false, kAtis, 0, 0, "      ATIS: [Enter] to Start"},
-        ProcLineCase{"Atis1300", proc::Atis1300, false, kAtis, 100, 0, "      ATIS: 1300Hz: Level = 100 [################----]"},
-        ProcLineCase{"Atis1300Set", proc::Atis1300Set, false, kAtis, 5, 0, "      ATIS: 1300Hz: Level =   5 [#-------------------]"},
-        ProcLineCase{"Atis2100", proc::Atis2100Set, false, kAtis, 127, 0, "      ATIS: 2100Hz: Level = 127 [####################]"},
+        ProcLineCase{"Atis1300", proc::Atis1300, false, kAtis, 100, 0,
+                     "      ATIS: 1300Hz: Level = 100 [################----]"},
+        ProcLineCase{"Atis1300Set", proc::Atis1300Set, false, kAtis, 5, 0,
+                     "      ATIS: 1300Hz: Level =   5 [#-------------------]"},
+        ProcLineCase{"Atis2100", proc::Atis2100Set, false, kAtis, 127, 0,
+                     "      ATIS: 2100Hz: Level = 127 [####################]"},
         ProcLineCase{"AtisAlternating", proc::AtisAlternating, false, kAtis, 64, 0, "      ATIS: 1300/2100Hz"},
         ProcLineCase{"AtisAlternatingJapan", proc::AtisAlternatingSet, true, kAtis, 64, 0,
                      "      ATIS: 1300/2100Hz: Level =  64 [##########----------]"},
@@ -303,15 +324,18 @@ INSTANTIATE_TEST_SUITE_P(
         ProcLineCase{"TxfRunning", proc::TxfMeasure, false, kTxf, 131, 0,
                      "       TXF: TX Freq = 156.050, Setting = 131 [##########----------]"},
         ProcLineCase{"TxfDuringSql", proc::SqlStart, false, kTxf, 131, 0, "       TXF: [Enter] to Start"},
-        ProcLineCase{"SqlFirstSignal", proc::SqlNoise1, false, kSql, 0, 0, "       SQL: Input 1st signal and push [Enter]"},
-        ProcLineCase{"SqlSecondSignal", proc::SqlNoise2, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
+        ProcLineCase{"SqlFirstSignal", proc::SqlNoise1, false, kSql, 0, 0,
+                     "       SQL: Input 1st signal and push [Enter]"},
+        ProcLineCase{"SqlSecondSignal", proc::SqlNoise2, false, kSql, 0, 0,
+                     "       SQL: Input 2nd signal and push [Enter]"},
         ProcLineCase{"SqlLastStep", proc::SqlEnd, false, kSql, 0, 0, "       SQL: Input 2nd signal and push [Enter]"},
         ProcLineCase{"SqlDuringSweep", proc::BpfStart, false, kSql, 0, 0, "       SQL: [Enter] to Start"},
         ProcLineCase{"BpfAllSweeping", proc::BpfNextFilter, false, kBpfAll, 0, 0xF, "   BPF ALL: Sweeping"},
         ProcLineCase{"BpfAllIdle", proc::None, false, kBpfAll, 0, 0, "   BPF ALL: [Enter] to Sweep"},
         ProcLineCase{"BpfLineSwept", proc::BpfEnd, false, kBpfT2, 5, 0x2,
                      "    BPF T2:   5 [##########----------] Sweeping"},
-        ProcLineCase{"BpfLineNotSwept", proc::BpfStart, false, kBpfT1, 5, 0x2, "    BPF T1:   5 [##########----------]"},
+        ProcLineCase{"BpfLineNotSwept", proc::BpfStart, false, kBpfT1, 5, 0x2,
+                     "    BPF T1:   5 [##########----------]"},
         ProcLineCase{"BpfLineIdle", proc::None, false, kBpfT4, -128, 0,
                      "    BPF T4:-128 [--------------------] [Enter] to Sweep"}),
     [](const ::testing::TestParamInfo<ProcLineCase>& info) { return std::string(info.param.name); });
@@ -375,7 +399,8 @@ INSTANTIATE_TEST_SUITE_P(
         EnterCase{"BpfT3SweepsOnlyT3", proc::None, kBpfT3, proc::BpfStart, Raised::None, 0x4, kBpfT3},
         EnterCase{"BpfAllSweepsAllFour", proc::None, kBpfAll, proc::BpfStart, Raised::None, 0xF, kBpfAll},
         EnterCase{"BpfEndsTheAtisProcedure", proc::Atis2100Set, kBpfT4, proc::BpfStart, Raised::None, 0x8, kBpfT4},
-        EnterCase{"BpfLineIgnoredDuringASweep", proc::BpfNextFilter, kBpfT4, proc::BpfNextFilter, Raised::None, 0x1, kBpfT1},
+        EnterCase{"BpfLineIgnoredDuringASweep", proc::BpfNextFilter, kBpfT4, proc::BpfNextFilter, Raised::None, 0x1,
+                  kBpfT1},
         EnterCase{"BpfAllIgnoredDuringASweep", proc::BpfSweep, kBpfAll, proc::BpfSweep, Raised::None, 0x1, kBpfT1},
         EnterCase{"ValueLineHasNoEnter", proc::TxfMeasure, kMod, proc::TxfMeasure, Raised::None, 0, kBpfAll}),
     [](const ::testing::TestParamInfo<EnterCase>& info) { return std::string(info.param.name); });

@@ -15,8 +15,21 @@ namespace pw::test {
 namespace {
 
 enum Line : int16_t {
-  kDialMode, kChNo, kRfPower, kPowerHi, kPowerLo, kPowerEl, kTxf, kMod,
-  kBpfAll, kBpfT1, kBpfT2, kBpfT3, kBpfT4, kSql, kAtis,
+  kDialMode,
+  kChNo,
+  kRfPower,
+  kPowerHi,
+  kPowerLo,
+  kPowerEl,
+  kTxf,
+  kMod,
+  kBpfAll,
+  kBpfT1,
+  kBpfT2,
+  kBpfT3,
+  kBpfT4,
+  kSql,
+  kAtis,
 };
 
 const std::vector<std::string> kResetLines = {
@@ -41,12 +54,10 @@ TEST(ItemTable, ResetBuildsTheFifteenStartingLinesAndTheEmptyMonitors) {
   Bench b;
   ASSERT_TRUE(b.Start());
   EXPECT_EQ(b.window.console.lines, kResetLines);
-  EXPECT_EQ(b.window.monitors[0].lines,
-            (std::vector<std::string>{"[A/D]", "----", "----", "----", "----", "----", "----", "----",
-                                      "----", "----", "----", "----"}));
-  EXPECT_EQ(b.window.monitors[1].lines,
-            (std::vector<std::string>{"[D/A]", "----", "----", "----", "----", "----", "----", "",
-                                      "[SQL Calced]", "----", "----"}));
+  EXPECT_EQ(b.window.monitors[0].lines, (std::vector<std::string>{"[A/D]", "----", "----", "----", "----", "----",
+                                                                  "----", "----", "----", "----", "----", "----"}));
+  EXPECT_EQ(b.window.monitors[1].lines, (std::vector<std::string>{"[D/A]", "----", "----", "----", "----", "----",
+                                                                  "----", "", "[SQL Calced]", "----", "----"}));
   EXPECT_EQ(b.window.buttonCaptions, (std::array<std::string, 3>{"Connect", "Reload(F5)", "Disp para"}));
   for (int16_t i = 0; i < b.Console().ListCount(); ++i) {
     EXPECT_FALSE(b.Console().flgChanged(i)) << i;
@@ -78,8 +89,8 @@ TEST(ItemTable, ResettingALiveConsoleTwiceGivesTheSameFifteenLines) {
 
 TEST(ItemTable, ConnectLoadsEveryLineFromTheRadiosMemory) {
   Bench b;
-  b.radio.poke(0xFEC, 128);   // Power(Hi)
-  b.radio.poke(0xFED, 0);     // Power(LO)
+  b.radio.poke(0xFEC, 128);  // Power(Hi)
+  b.radio.poke(0xFED, 0);    // Power(LO)
   // No value equals the erased 0xFF of the bytes around them, so a line that
   // read a neighbouring address would show.
   b.radio.poke(0xFEE, 254);   // Power(EL)
@@ -90,24 +101,23 @@ TEST(ItemTable, ConnectLoadsEveryLineFromTheRadiosMemory) {
   b.radio.poke(0xFEB, 0xF6);  // BPF T4 -10
   ASSERT_TRUE(b.Start());
   ASSERT_TRUE(b.ConnectAndSettle());
-  EXPECT_EQ(b.window.console.lines,
-            (std::vector<std::string>{
-                " Dial Mode: INT",
-                "    CH No.: 01  (RX Freq = 160.650, TX Freq = 156.050)",
-                "  RF Power: High",
-                " Power(Hi): 128 [##########----------]",
-                " Power(LO):   0 [--------------------]",
-                " Power(EL): 254 [####################]",
-                "       TXF: [Enter] to Start",
-                "       MOD:  63 [#####---------------]",
-                "   BPF ALL: [Enter] to Sweep",
-                "    BPF T1:  -2 [##########----------] [Enter] to Sweep",
-                "    BPF T2:-128 [--------------------] [Enter] to Sweep",
-                "    BPF T3: 127 [####################] [Enter] to Sweep",
-                "    BPF T4: -10 [#########-----------] [Enter] to Sweep",
-                "       SQL: [Enter] to Start",
-                "      ATIS: [Enter] to Start",
-            }));
+  EXPECT_EQ(b.window.console.lines, (std::vector<std::string>{
+                                        " Dial Mode: INT",
+                                        "    CH No.: 01  (RX Freq = 160.650, TX Freq = 156.050)",
+                                        "  RF Power: High",
+                                        " Power(Hi): 128 [##########----------]",
+                                        " Power(LO):   0 [--------------------]",
+                                        " Power(EL): 254 [####################]",
+                                        "       TXF: [Enter] to Start",
+                                        "       MOD:  63 [#####---------------]",
+                                        "   BPF ALL: [Enter] to Sweep",
+                                        "    BPF T1:  -2 [##########----------] [Enter] to Sweep",
+                                        "    BPF T2:-128 [--------------------] [Enter] to Sweep",
+                                        "    BPF T3: 127 [####################] [Enter] to Sweep",
+                                        "    BPF T4: -10 [#########-----------] [Enter] to Sweep",
+                                        "       SQL: [Enter] to Start",
+                                        "      ATIS: [Enter] to Start",
+                                    }));
   // The radio offers INT, USA, CAN and WX: four dial modes.
   EXPECT_EQ(b.Console().Max(kDialMode), 3);
 }
@@ -150,16 +160,11 @@ TEST_P(ItemSend, SendsItsCommandAndMirrorsTheValueIntoTheImage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Items, ItemSend,
-    ::testing::Values(SendCase{kMod, 63, "083346", 0xFE4, 0x3F},
-                      SendCase{kMod, 255, "084646", 0xFE4, 0xFF},
-                      SendCase{kBpfT1, -1, "104646", 0xFE8, 0xFF},
-                      SendCase{kBpfT2, -128, "113830", 0xFE9, 0x80},
-                      SendCase{kBpfT3, 127, "123746", 0xFEA, 0x7F},
-                      SendCase{kBpfT4, -10, "134636", 0xFEB, 0xF6},
-                      SendCase{kPowerHi, 200, "0C4338", 0xFEC, 200},
-                      SendCase{kPowerLo, 0, "0B3030", 0xFED, 0},
-                      SendCase{kPowerEl, 17, "0D3131", 0xFEE, 17},
-                      SendCase{kRfPower, 2, "023032", -1, 0}));
+    ::testing::Values(SendCase{kMod, 63, "083346", 0xFE4, 0x3F}, SendCase{kMod, 255, "084646", 0xFE4, 0xFF},
+                      SendCase{kBpfT1, -1, "104646", 0xFE8, 0xFF}, SendCase{kBpfT2, -128, "113830", 0xFE9, 0x80},
+                      SendCase{kBpfT3, 127, "123746", 0xFEA, 0x7F}, SendCase{kBpfT4, -10, "134636", 0xFEB, 0xF6},
+                      SendCase{kPowerHi, 200, "0C4338", 0xFEC, 200}, SendCase{kPowerLo, 0, "0B3030", 0xFED, 0},
+                      SendCase{kPowerEl, 17, "0D3131", 0xFEE, 17}, SendCase{kRfPower, 2, "023032", -1, 0}));
 
 TEST(ItemTable, LinesWithoutACommandSendNothingButStillAskForTheirWait) {
   Bench b;
@@ -209,8 +214,7 @@ TEST_P(ItemStep, ArrowKeysStepWithinTheItemsRange) {
 INSTANTIATE_TEST_SUITE_P(
     Edges, ItemStep,
     ::testing::Values(
-        StepCase{"DialModeIsStuckBeforeTheRadioIsRead", false, kDialMode, 0, keys::kRight, false, 0,
-                 " Dial Mode: INT"},
+        StepCase{"DialModeIsStuckBeforeTheRadioIsRead", false, kDialMode, 0, keys::kRight, false, 0, " Dial Mode: INT"},
         StepCase{"ChannelIsStuckBeforeTheRadioIsRead", false, kChNo, 0, keys::kRight, false, 0, nullptr},
         StepCase{"DialModeWrapsOverTheGroupsFound", true, kDialMode, 3, keys::kRight, false, 0, " Dial Mode: INT"},
         StepCase{"DialModeWrapsBackToTheLastGroup", true, kDialMode, 0, keys::kLeft, false, 3, " Dial Mode: WX"},

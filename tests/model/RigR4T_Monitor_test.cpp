@@ -26,9 +26,15 @@ TEST_P(MonitorRow, RowShowsTheValueInDecimalHexAndItsScale) {
   const RowCase& c = GetParam();
   std::string line;
   switch (c.family) {
-    case Family::Ad: line = clsIndOp_RigR4T::AdLine(c.index, c.value); break;
-    case Family::Da: line = clsIndOp_RigR4T::DaLine(c.index, c.value); break;
-    case Family::Sql: line = clsIndOp_RigR4T::SqlCalcedLine(c.index, c.value); break;
+    case Family::Ad:
+      line = clsIndOp_RigR4T::AdLine(c.index, c.value);
+      break;
+    case Family::Da:
+      line = clsIndOp_RigR4T::DaLine(c.index, c.value);
+      break;
+    case Family::Sql:
+      line = clsIndOp_RigR4T::SqlCalcedLine(c.index, c.value);
+      break;
   }
   EXPECT_EQ(line, c.expected);
 }
@@ -37,32 +43,20 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, MonitorRow,
     ::testing::Values(
         // Voltages: v * 4.3 / 255, two decimals, right-aligned in 7.
-        RowCase{Family::Ad, 0, 123, "MKEY :123:7Bh:  2.07V"},
-        RowCase{Family::Ad, 0, 246, "MKEY :246:F6h:  4.15V"},
-        RowCase{Family::Ad, 1, 5, "SW A :  5:05h:  0.08V"},
-        RowCase{Family::Ad, 2, 0, "SW B :  0:00h:  0.00V"},
-        RowCase{Family::Ad, 3, 255, "LVIN :255:FFh:  4.30V"},
-        RowCase{Family::Ad, 5, 128, "SQLV :128:80h:  2.16V"},
-        RowCase{Family::Ad, 6, 1, "TXDET:  1:01h:  0.02V"},
-        RowCase{Family::Ad, 7, 220, "SD   :220:DCh:  3.71V"},
-        RowCase{Family::Ad, 8, 58, "NOIS : 58:3Ah:  0.98V"},
-        RowCase{Family::Ad, 9, 64, "BTYPE: 64:40h:  1.08V"},
+        RowCase{Family::Ad, 0, 123, "MKEY :123:7Bh:  2.07V"}, RowCase{Family::Ad, 0, 246, "MKEY :246:F6h:  4.15V"},
+        RowCase{Family::Ad, 1, 5, "SW A :  5:05h:  0.08V"}, RowCase{Family::Ad, 2, 0, "SW B :  0:00h:  0.00V"},
+        RowCase{Family::Ad, 3, 255, "LVIN :255:FFh:  4.30V"}, RowCase{Family::Ad, 5, 128, "SQLV :128:80h:  2.16V"},
+        RowCase{Family::Ad, 6, 1, "TXDET:  1:01h:  0.02V"}, RowCase{Family::Ad, 7, 220, "SD   :220:DCh:  3.71V"},
+        RowCase{Family::Ad, 8, 58, "NOIS : 58:3Ah:  0.98V"}, RowCase{Family::Ad, 9, 64, "BTYPE: 64:40h:  1.08V"},
         // The battery divider has a 13.76 V full scale.
-        RowCase{Family::Ad, 10, 255, "BATT :255:FFh: 13.76V"},
-        RowCase{Family::Ad, 10, 137, "BATT :137:89h:  7.39V"},
+        RowCase{Family::Ad, 10, 255, "BATT :255:FFh: 13.76V"}, RowCase{Family::Ad, 10, 137, "BATT :137:89h:  7.39V"},
         // Thermistor, B = 4550 K: two decimals and 'C, right-aligned in 8.
-        RowCase{Family::Ad, 4, 128, "TEMPS:128:80h: 11.08'C"},
-        RowCase{Family::Ad, 4, 81, "TEMPS: 81:51h: -2.00'C"},
-        RowCase{Family::Ad, 4, 173, "TEMPS:173:ADh: 24.83'C"},
-        RowCase{Family::Ad, 4, 1, "TEMPS:  1:01h:-62.04'C"},
-        RowCase{Family::Ad, 4, 254, "TEMPS:254:FEh:161.07'C"},
-        RowCase{Family::Ad, 4, 0, "TEMPS:  0:00h:*Error"},
-        RowCase{Family::Ad, 4, 255, "TEMPS:255:FFh:*Error"},
-        RowCase{Family::Da, 0, 130, "FRQCON:130:82h:  2.19V"},
-        RowCase{Family::Da, 1, 150, "POWCON:150:96h:  2.53V"},
-        RowCase{Family::Da, 5, 95, "T4    : 95:5Fh:  1.60V"},
-        RowCase{Family::Sql, 0, 104, "OPEN :104"},
-        RowCase{Family::Sql, 1, 45, "CLOSE: 45"},
+        RowCase{Family::Ad, 4, 128, "TEMPS:128:80h: 11.08'C"}, RowCase{Family::Ad, 4, 81, "TEMPS: 81:51h: -2.00'C"},
+        RowCase{Family::Ad, 4, 173, "TEMPS:173:ADh: 24.83'C"}, RowCase{Family::Ad, 4, 1, "TEMPS:  1:01h:-62.04'C"},
+        RowCase{Family::Ad, 4, 254, "TEMPS:254:FEh:161.07'C"}, RowCase{Family::Ad, 4, 0, "TEMPS:  0:00h:*Error"},
+        RowCase{Family::Ad, 4, 255, "TEMPS:255:FFh:*Error"}, RowCase{Family::Da, 0, 130, "FRQCON:130:82h:  2.19V"},
+        RowCase{Family::Da, 1, 150, "POWCON:150:96h:  2.53V"}, RowCase{Family::Da, 5, 95, "T4    : 95:5Fh:  1.60V"},
+        RowCase{Family::Sql, 0, 104, "OPEN :104"}, RowCase{Family::Sql, 1, 45, "CLOSE: 45"},
         RowCase{Family::Sql, 1, 7, "CLOSE:  7"}));
 
 TEST(MonitorRequest, AdSubCommandsSkip0x97) {

@@ -7,10 +7,10 @@
 namespace pw::test {
 namespace {
 
-using ::testing::ElementsAre;
 using sim::Fault;
 using sim::FaultKind;
 using sim::FaultTrigger;
+using ::testing::ElementsAre;
 
 TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   ProcedureBench p;

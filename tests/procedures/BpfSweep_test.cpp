@@ -178,9 +178,13 @@ INSTANTIATE_TEST_SUITE_P(
     Levels, BpfBestRange,
     ::testing::Values(
         RangeCase{"3 5 5 then lower: -124..-120", "4",
-                  [](int v) { return v == -128 ? 3 : (v == -124 || v == -120) ? 5 : 1; }, -122},
+                  [](int v) { return v == -128                  ? 3
+                                     : (v == -124 || v == -120) ? 5
+                                                                : 1; }, -122},
         RangeCase{"5 4 5 then lower: the dip does not split -128..-120", "4",
-                  [](int v) { return v == -124 ? 4 : (v == -128 || v == -120) ? 5 : 1; }, -124},
+                  [](int v) { return v == -124                  ? 4
+                                     : (v == -128 || v == -120) ? 5
+                                                                : 1; }, -124},
         RangeCase{"only falling after the first value: Min", "4", [](int v) { return v < -100 ? (-v - 100) / 4 : 1; },
                   -128},
         RangeCase{"highest at Max only: the last value", "4", [](int v) { return v == 127 ? 6 : 2; }, 127},

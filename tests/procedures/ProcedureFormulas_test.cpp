@@ -54,7 +54,11 @@ TEST(SqlControlCurve, FollowsItsSegmentsFromTheImage) {
       // escape every range: it lands in the last range that holds it.
       {"B1 > B2 > B3, code inside B1", {0, {64, 0, 0, 32}, {100, 50, 30}}, 80, 80, 80},
       {"B1 > B2 > B3, code past B1: 90*32/64 - 20*0 - 50*0 + 100", {0, {64, 0, 0, 32}, {100, 50, 30}}, 120, 145, 120},
-      {"B2 < B1 < B3, code past B1: 60*32/64 + 50*0 - 100*0 + 200", {0, {64, 0, 0, 32}, {200, 100, 150}}, 210, 230, 210},
+      {"B2 < B1 < B3, code past B1: 60*32/64 + 50*0 - 100*0 + 200",
+       {0, {64, 0, 0, 32}, {200, 100, 150}},
+       210,
+       230,
+       210},
   };
   Bench b;
   ASSERT_TRUE(b.Start());
@@ -74,7 +78,7 @@ TEST(TempIndex, MapsTemperatureCodesToBands) {
     int16_t band;
   };
   const std::vector<Case> cases = {
-      {0, 0},    {15, 0},  {16, 1},   {23, 1},   {24, 2},   {47, 4},   {48, 5},   {63, 5},
+      {0, 0},    {15, 0},   {16, 1},   {23, 1},   {24, 2},   {47, 4},   {48, 5},   {63, 5},
       {128, 10}, {143, 10}, {208, 15}, {215, 15}, {239, 18}, {240, 19}, {255, 19},
   };
   Bench b;
@@ -87,10 +91,8 @@ TEST(RefTableValue, AddsTheOffsetWithoutWrapping) {
     int16_t entry, base, offset, expected;
   };
   const std::vector<Case> cases = {
-      {0, 128, -8, 120},
-      {19, 100, 9, 109},
-      {5, 0, -5, -5},
-      {7, 100, 32767, 32767},        // saturates rather than wrapping to -32669
+      {0, 128, -8, 120},           {19, 100, 9, 109}, {5, 0, -5, -5},
+      {7, 100, 32767, 32767},       // saturates rather than wrapping to -32669
       {3, -32512, -32768, -32768},  // saturates rather than wrapping to 256
   };
   Bench b;

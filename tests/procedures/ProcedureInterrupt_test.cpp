@@ -65,7 +65,8 @@ TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
   const size_t mark = p.Mark();
   p.Enter(p.Model().idxAtis());
   // The 1300 Hz request is on its way; its answer is not in yet.
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep() == proc::Atis1300 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
+  ASSERT_TRUE(
+      p.b.RunUntil([&] { return p.Model().procStep() == proc::Atis1300 && p.b.app->myObjNbx3Seq.OpRunning(); }, 2000));
   if (c.interrupt) c.interrupt(p);
   p.b.Run(500);
   if (p.Model().RigR4TProp_DispPara()) {
@@ -88,12 +89,11 @@ TEST_P(AtisEndedBeforeConfirmation, StillSwitchesTheGeneratorOff) {
 
 INSTANTIATE_TEST_SUITE_P(
     Interruptions, AtisEndedBeforeConfirmation,
-    ::testing::Values(
-        UnconfirmedCase{"F5", false, [](ProcedureBench& p) { p.b.Key(keys::kF5); }},
-        UnconfirmedCase{"ReloadButton", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(1); }},
-        UnconfirmedCase{"DispPara", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(2); }},
-        UnconfirmedCase{"EnterOnSql", false, [](ProcedureBench& p) { p.Enter(p.Model().idxSql()); }},
-        UnconfirmedCase{"RadioRefusesTheMode", true, nullptr}),
+    ::testing::Values(UnconfirmedCase{"F5", false, [](ProcedureBench& p) { p.b.Key(keys::kF5); }},
+                      UnconfirmedCase{"ReloadButton", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(1); }},
+                      UnconfirmedCase{"DispPara", false, [](ProcedureBench& p) { p.b.app->main.cmd00_Click(2); }},
+                      UnconfirmedCase{"EnterOnSql", false, [](ProcedureBench& p) { p.Enter(p.Model().idxSql()); }},
+                      UnconfirmedCase{"RadioRefusesTheMode", true, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
@@ -102,7 +102,8 @@ TEST(ProcedureInterrupt, SweepEndedByAButtonKeepsTheValueReached) {
   const int16_t t1 = p.Model().idxBpfT1();
   const int16_t t3 = static_cast<int16_t>(t1 + 2);
   p.Enter(t3);
-  ASSERT_TRUE(p.b.RunUntil([&] { return p.Model().procStep() == proc::BpfSweep && p.Console().Value(t3) >= -60; }, 20000));
+  ASSERT_TRUE(
+      p.b.RunUntil([&] { return p.Model().procStep() == proc::BpfSweep && p.Console().Value(t3) >= -60; }, 20000));
   ASSERT_EQ(p.Console().WaitAfterE8(t3), 0);
 
   p.b.app->main.cmd00_Click(1);  // "Reload(F5)"

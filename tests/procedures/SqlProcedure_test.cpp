@@ -125,7 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
         SqlCase{"thresholds are cut to 0..255", 33, 18, 8, 0, {300, 10, 20, -200, 100, 0}, {255, 1, 11, 0, 249, 149}},
         // K = T = 33: x = -32768 + 23 - 33 = -32778, shift 32779 (beyond 16
         // bits); TI = 1 each; TH = 0..2 + 149
-        SqlCase{"a shift beyond 16 bits still lifts TI to 1", 33, 18, 8, 0, {-32768, -32768, -32768, 0, 1, 2},
+        SqlCase{"a shift beyond 16 bits still lifts TI to 1",
+                33,
+                18,
+                8,
+                0,
+                {-32768, -32768, -32768, 0, 1, 2},
                 {1, 1, 1, 149, 150, 151}}),
     [](const ::testing::TestParamInfo<SqlCase>& info) { return testName(info.param.what); });
 

@@ -169,7 +169,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"byte 0 below offset 0 starts at 0", {{3, "10"}}, Filled(130, 5), 0, 245},
                       StartCase{"all offsets 0", ZeroOffsets(), Filled(100), 100, 255},
                       StartCase{"all offsets negative: the line still ends at 255", Offsets(-3), Filled(100), 103, 255},
-                      StartCase{"255 + 32768 is beyond 16 bits: held at Max", {{3, "-32768"}}, Filled(130, 255), 246, 246}),
+                      StartCase{
+                          "255 + 32768 is beyond 16 bits: held at Max", {{3, "-32768"}}, Filled(130, 255), 246, 246}),
     [](const ::testing::TestParamInfo<StartCase>& info) { return testName(info.param.what); });
 
 TEST(TxfProcedure, AllOffsetsZeroWriteTheBaseEverywhere) {

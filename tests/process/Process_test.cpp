@@ -84,10 +84,13 @@ TEST(Process, SecondInstanceIsRefusedWhileTheFirstRuns) {
   w.Start(first, {QStringLiteral("--simulate")});
   ASSERT_TRUE(first.waitForStarted(10000));
   // The first copy holds its lock once it is past its own instance check.
-  ASSERT_TRUE(WaitFor([&] { return !QDir(QString::fromStdString(w.tmp().string()))
-                                        .entryList({QStringLiteral("pwr4tadj-*.lock")}, QDir::Files)
-                                        .isEmpty(); },
-                      20000));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return !QDir(QString::fromStdString(w.tmp().string()))
+                    .entryList({QStringLiteral("pwr4tadj-*.lock")}, QDir::Files)
+                    .isEmpty();
+      },
+      20000));
   const std::string before = ReadFile(w.settings());
 
   QProcess second;

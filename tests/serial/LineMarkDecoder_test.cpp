@@ -40,18 +40,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         MarkCase{"PlainBytes", {0xFE, 0xFD}, Grown(0, 0, 0, 0), {{{0xFE, 0xFD}, 0}}},
         MarkCase{"DoubledFfIsOneFf", {0x01, 0xFF, 0xFF, 0x02}, Grown(0, 0, 0, 0), {{{0x01, 0xFF, 0x02}, 0}}},
-        MarkCase{"FramingError", {0x01, 0xFF, 0x00, 0x41, 0x02}, Grown(1, 0, 0, 0),
-                 {{{0x01}, comEv::kFrame}, {{0x02}, 0}}},
-        MarkCase{"ParityError", {0x01, 0xFF, 0x00, 0x41, 0x02}, Grown(0, 1, 0, 0),
+        MarkCase{
+            "FramingError", {0x01, 0xFF, 0x00, 0x41, 0x02}, Grown(1, 0, 0, 0), {{{0x01}, comEv::kFrame}, {{0x02}, 0}}},
+        MarkCase{"ParityError",
+                 {0x01, 0xFF, 0x00, 0x41, 0x02},
+                 Grown(0, 1, 0, 0),
                  {{{0x01}, comEv::kRxParity}, {{0x02}, 0}}},
         MarkCase{"Break", {0x01, 0xFF, 0x00, 0x00, 0x02}, Grown(0, 0, 1, 0), {{{0x01}, comEv::kBreak}, {{0x02}, 0}}},
         MarkCase{"Overrun", {0x01, 0x02}, Grown(0, 0, 0, 1), {{{}, comEv::kOverrun}, {{0x01, 0x02}, 0}}},
         MarkCase{"FramingErrorOnAZeroByteIsNoBreak", {0xFF, 0x00, 0x00}, Grown(1, 0, 0, 0), {{{}, comEv::kFrame}}},
-        MarkCase{"TwoMarksInARow", {0xFF, 0x00, 0x41, 0xFF, 0x00, 0x00, 0x03}, Grown(1, 0, 1, 0),
+        MarkCase{"TwoMarksInARow",
+                 {0xFF, 0x00, 0x41, 0xFF, 0x00, 0x00, 0x03},
+                 Grown(1, 0, 1, 0),
                  {{{}, comEv::kFrame}, {{}, comEv::kBreak}, {{0x03}, 0}}},
         MarkCase{"BreakWithoutCounters", {0x01, 0xFF, 0x00, 0x00}, std::nullopt, {{{0x01}, comEv::kBreak}}},
-        MarkCase{"DamagedByteWithoutCounters", {0xFF, 0x00, 0x41, 0x02}, std::nullopt,
-                 {{{}, comEv::kFrame}, {{0x02}, 0}}},
+        MarkCase{
+            "DamagedByteWithoutCounters", {0xFF, 0x00, 0x41, 0x02}, std::nullopt, {{{}, comEv::kFrame}, {{0x02}, 0}}},
         MarkCase{"FfBeforeAnotherByteIsData", {0xFF, 0x41}, Grown(0, 0, 0, 0), {{{0xFF, 0x41}, 0}}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -11,7 +11,7 @@ TEST(HexStrToByteStr, ParsesPairsAndSkipsBlanks) {
     ByteStr bytes;
   } cases[] = {
       {"", {}},
-      {"F", {}},   // a single trailing digit is ignored
+      {"F", {}},  // a single trailing digit is ignored
       {" ", {}},
       {"FE FE 00 E0", {0xFE, 0xFE, 0x00, 0xE0}},
       {"FEFE00E0", {0xFE, 0xFE, 0x00, 0xE0}},
@@ -33,9 +33,9 @@ TEST(ByteStrHexToInt, ReadsUpToFourDigitsAsSigned16) {
     const char* text;
     int16_t value;
   } cases[] = {
-      {"3F", 63}, {"FFFF", -1}, {"8000", -32768}, {"7F", 127}, {"0A", 10}, {"", 0},
-      {"12345", 0},  // five digits cannot be meant and are refused
-      {"1G", 1},     // stops at the first non-digit
+      {"3F", 63},     {"FFFF", -1}, {"8000", -32768}, {"7F", 127},
+      {"0A", 10},     {"", 0},      {"12345", 0},  // five digits cannot be meant and are refused
+      {"1G", 1},                                   // stops at the first non-digit
       {" 1 2", 0x12},
   };
   for (const auto& c : cases) EXPECT_EQ(ByteStrHexToInt(StrToByteStr(c.text)), c.value) << c.text;

@@ -19,12 +19,18 @@ using Step = DurableFile::Step;
 
 const char* StepName(Step step) {
   switch (step) {
-    case Step::Create: return "create";
-    case Step::Write: return "write";
-    case Step::SyncData: return "sync data";
-    case Step::Close: return "close";
-    case Step::Move: return "move";
-    case Step::SyncFolder: return "sync folder";
+    case Step::Create:
+      return "create";
+    case Step::Write:
+      return "write";
+    case Step::SyncData:
+      return "sync data";
+    case Step::Close:
+      return "close";
+    case Step::Move:
+      return "move";
+    case Step::SyncFolder:
+      return "sync folder";
   }
   return "?";
 }
@@ -34,9 +40,7 @@ class DurableFileTest : public ::testing::Test {
   void TearDown() override { DurableFile::SetStepObserver({}); }
 
   fs::path Target() const { return dir.path() / "PWR4TADJ.rs"; }
-  void Write(const std::string& content) const {
-    std::ofstream(Target(), std::ios::binary) << content;
-  }
+  void Write(const std::string& content) const { std::ofstream(Target(), std::ios::binary) << content; }
   std::string Read() const {
     std::ifstream in(Target(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -67,8 +71,8 @@ TEST_F(DurableFileTest, DataReachesTheDiskBeforeTheMove) {
 #ifdef _WIN32
   const std::vector<Step> expected{Step::Create, Step::Write, Step::SyncData, Step::Close, Step::Move};
 #else
-  const std::vector<Step> expected{Step::Create, Step::Write, Step::SyncData, Step::Close, Step::Move,
-                                   Step::SyncFolder};
+  const std::vector<Step> expected{Step::Create, Step::Write, Step::SyncData,
+                                   Step::Close,  Step::Move,  Step::SyncFolder};
 #endif
   EXPECT_EQ(steps, expected);
 }

@@ -111,7 +111,8 @@ TEST(StartUp, AnUnreadableConstIniStopsTheStartWithoutTouchingTheSettings) {
   } cases[] = {
       {"empty", ""},
       {"wrong title", "PW-R4T ADJ Rev.1.0\r\n" + std::string(40, '\n')},
-      {"32 lines", [] {
+      {"32 lines",
+       [] {
          std::string s = "PW-R4T ADJ Rev.1.1\r\n";
          for (int i = 0; i < 31; ++i) s += "1\r\n";
          return s;

@@ -25,9 +25,8 @@ class ProfileFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("pw_profile_" + std::string(info->name()) + "_" +
-            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    dir_ = fs::temp_directory_path() / ("pw_profile_" + std::string(info->name()) + "_" +
+                                        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(dir_);
     io_.SetCurrentPath(PathToUtf8(dir_));
     io_.Name = "Test.ini";
@@ -304,8 +303,8 @@ TEST_F(ProfileFileTest, BooleanIsFalseOnlyForZero) {
     std::string value;
     bool expected;
   };
-  const std::vector<Case> cases = {{"0", false}, {"1", true}, {"yes", true}, {"false", true},
-                                   {"00", true}, {" 0 ", false}};
+  const std::vector<Case> cases = {{"0", false},    {"1", true},  {"yes", true},
+                                   {"false", true}, {"00", true}, {" 0 ", false}};
   for (const Case& c : cases) {
     WriteFile("[OPTION]\r\nK=" + c.value + "\r\n");
     bool got = !c.expected;
@@ -374,37 +373,32 @@ TEST_F(ProfileFileTest, SaveChangesOnlyTheOneKeysLine) {
   };
   const std::string ports = "[PORTS]\r\nCOM1=/dev/ttyS0\r\nCOM10=/dev/ttyUSB3\r\n";
   const std::vector<Case> cases = {
-      {"replace in place",
-       "; settings\r\n[OPTION]\r\nComPort=1\r\nComAutoRelease=0\r\n\r\n" + ports,
-       "ComPort",
+      {"replace in place", "; settings\r\n[OPTION]\r\nComPort=1\r\nComAutoRelease=0\r\n\r\n" + ports, "ComPort",
        "; settings\r\n[OPTION]\r\nComPort=5\r\nComAutoRelease=0\r\n\r\n" + ports},
-      {"names compare without case; the value's surroundings go",
-       "[option]\r\n  comport = 1 \r\n", "ComPort", "[option]\r\nComPort=5\r\n"},
+      {"names compare without case; the value's surroundings go", "[option]\r\n  comport = 1 \r\n", "ComPort",
+       "[option]\r\nComPort=5\r\n"},
       {"append after the section's last key, before blanks and the next section",
-       "[OPTION]\r\nComAutoRelease=0\r\n; note\r\n\r\n" + ports,
-       "ComPort",
+       "[OPTION]\r\nComAutoRelease=0\r\n; note\r\n\r\n" + ports, "ComPort",
        "[OPTION]\r\nComAutoRelease=0\r\nComPort=5\r\n; note\r\n\r\n" + ports},
-      {"append right after a header without keys",
-       "[OPTION]\r\n\r\n" + ports, "ComPort", "[OPTION]\r\nComPort=5\r\n\r\n" + ports},
+      {"append right after a header without keys", "[OPTION]\r\n\r\n" + ports, "ComPort",
+       "[OPTION]\r\nComPort=5\r\n\r\n" + ports},
       {"append a new section at the end", ports, "ComPort", ports + "[OPTION]\r\nComPort=5\r\n"},
       {"empty file", "", "ComPort", "[OPTION]\r\nComPort=5\r\n"},
-      {"the same key in another section stays",
-       "[OTHER]\r\nComPort=1\r\n", "ComPort", "[OTHER]\r\nComPort=1\r\n[OPTION]\r\nComPort=5\r\n"},
-      {"a commented-out key is not the key",
-       "[OPTION]\r\n;ComPort=1\r\n", "ComPort", "[OPTION]\r\nComPort=5\r\n;ComPort=1\r\n"},
+      {"the same key in another section stays", "[OTHER]\r\nComPort=1\r\n", "ComPort",
+       "[OTHER]\r\nComPort=1\r\n[OPTION]\r\nComPort=5\r\n"},
+      {"a commented-out key is not the key", "[OPTION]\r\n;ComPort=1\r\n", "ComPort",
+       "[OPTION]\r\nComPort=5\r\n;ComPort=1\r\n"},
       {"the first of two equal sections and keys is the one",
        "[OPTION]\r\nComPort=1\r\nComPort=2\r\n[OPTION]\r\nComPort=3\r\n", "ComPort",
        "[OPTION]\r\nComPort=5\r\nComPort=2\r\n[OPTION]\r\nComPort=3\r\n"},
       {"LF-only file gets LF", "[A]\nx=1\n", "ComPort", "[A]\nx=1\n[OPTION]\nComPort=5\n"},
       {"CR-only file gets CR", "[OPTION]\rx=1\r", "ComPort", "[OPTION]\rx=1\rComPort=5\r"},
-      {"mixed line ends are kept", "[A]\nx=1\r\n[OPTION]\rComPort=1\n", "ComPort",
-       "[A]\nx=1\r\n[OPTION]\rComPort=5\n"},
-      {"no final line end: replaced last line stays unterminated",
-       "[OPTION]\r\nComPort=1", "ComPort", "[OPTION]\r\nComPort=5"},
-      {"no final line end: appended key ends the old last line",
-       "[OPTION]\r\nx=1", "ComPort", "[OPTION]\r\nx=1\r\nComPort=5\r\n"},
-      {"no final line end: appended section", "[A]\r\nx=1", "ComPort",
-       "[A]\r\nx=1\r\n[OPTION]\r\nComPort=5\r\n"},
+      {"mixed line ends are kept", "[A]\nx=1\r\n[OPTION]\rComPort=1\n", "ComPort", "[A]\nx=1\r\n[OPTION]\rComPort=5\n"},
+      {"no final line end: replaced last line stays unterminated", "[OPTION]\r\nComPort=1", "ComPort",
+       "[OPTION]\r\nComPort=5"},
+      {"no final line end: appended key ends the old last line", "[OPTION]\r\nx=1", "ComPort",
+       "[OPTION]\r\nx=1\r\nComPort=5\r\n"},
+      {"no final line end: appended section", "[A]\r\nx=1", "ComPort", "[A]\r\nx=1\r\n[OPTION]\r\nComPort=5\r\n"},
   };
   for (const Case& c : cases) {
     WriteFile(c.before);
@@ -417,8 +411,7 @@ TEST_F(ProfileFileTest, SaveChangesOnlyTheOneKeysLine) {
 }
 
 TEST_F(ProfileFileTest, PortsSectionSurvivesSavesAndReadsAsText) {
-  const std::string original =
-      "[PORTS]\r\nCOM1=/dev/ttyS0\r\nCOM2 = /dev/ttyUSB0 \r\nCOM10=/dev/serial/by-id/x\r\n";
+  const std::string original = "[PORTS]\r\nCOM1=/dev/ttyS0\r\nCOM2 = /dev/ttyUSB0 \r\nCOM10=/dev/serial/by-id/x\r\n";
   WriteFile(original);
   for (int16_t port = 1; port <= 4; ++port) {
     ASSERT_TRUE(io_.saveData("ComPort", port));
@@ -478,8 +471,8 @@ TEST_F(ProfileFileTest, JunkAroundTheSectionIsKeptByteForByte) {
 TEST_F(ProfileFileTest, ReadOnlyFolderFailsAndKeepsTheOldFile) {
   const std::string original = "[OPTION]\r\nComPort=2\r\n";
   WriteFile(original);
-  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                            fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
   {
     // A user who may write anyway (an administrator) cannot show the failure.
     std::ofstream probe(dir_ / "probe");
@@ -554,11 +547,11 @@ TEST_F(ProfileFileTest, OnePairOfMatchingQuotesIsRemoved) {
       {"V=\"3\"", "3"},
       {"V='3'", "3"},
       {"V = \"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\" ", "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"},
-      {"V=\" 4 \"", "4"},              // trimmed after the quotes go
-      {"V=\"\"\"\"", "\"\""},          // only one pair
-      {"V=\"3'", "\"3'"},              // not a matching pair
-      {"V=\"", "\""},                  // a lone quote stays
-      {"V=a\"b\"", "a\"b\""},          // quotes inside stay
+      {"V=\" 4 \"", "4"},      // trimmed after the quotes go
+      {"V=\"\"\"\"", "\"\""},  // only one pair
+      {"V=\"3'", "\"3'"},      // not a matching pair
+      {"V=\"", "\""},          // a lone quote stays
+      {"V=a\"b\"", "a\"b\""},  // quotes inside stay
       {"V=\"" + longText + "\"", longText.substr(0, clsCmcProfileIO::kMaxValueLength)},
       {"V=\"" + longText.substr(0, 253) + "\"", longText.substr(0, 253)},  // fits with its quote
   };

@@ -46,7 +46,9 @@ class RecordingWindow : public IWindow {
   }
   void SetFrameVisible(int index, bool visible) override { frames.at(static_cast<size_t>(index)) = visible; }
   bool FrameVisible(int index) const override { return frames.at(static_cast<size_t>(index)); }
-  void SetButtonCaption(int index, const std::string& text) override { buttonCaptions.at(static_cast<size_t>(index)) = text; }
+  void SetButtonCaption(int index, const std::string& text) override {
+    buttonCaptions.at(static_cast<size_t>(index)) = text;
+  }
   void SetButtonEnabled(int index, bool enabled) override { buttonEnabled.at(static_cast<size_t>(index)) = enabled; }
   void SetButtonDefaultCancel(int index, bool on) override { buttonDefault.at(static_cast<size_t>(index)) = on; }
   void FocusConsole() override { ++consoleFocus; }

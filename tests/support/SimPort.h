@@ -32,8 +32,8 @@ class SimPort : public ISerialPort {
 
   std::set<int> missingPorts;  // port numbers that fail to open
   int opens = 0;
-  ByteStr written;             // everything the program wrote, for inspection
-  size_t discarded = 0;        // bytes a discard dropped before they reached the line
+  ByteStr written;       // everything the program wrote, for inspection
+  size_t discarded = 0;  // bytes a discard dropped before they reached the line
 
   bool Open(int portNum, const std::string& settings) override {
     lastSettings = settings;
