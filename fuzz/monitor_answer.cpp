@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int family = selector % 3;
   const int16_t index = static_cast<int16_t>((selector / 3) % (family == 0 ? 11 : family == 1 ? 6 : 2));
   const uint8_t idChoice = in.Byte();
-  ModelAccess::SetRadioId(model, (idChoice & 1) ? in.Bytes((idChoice >> 1) % 9) : ByteStr{0x23, 0x20, 0x00, 0x01});
+  pw::ModelAccess::SetRadioId(model, (idChoice & 1) ? in.Bytes((idChoice >> 1) % 9) : ByteStr{0x23, 0x20, 0x00, 0x01});
 
   // The exchange: request, echo, the answer frame, the sequencer's next step.
   auto read = [&](bool first) {
@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ByteStr answer = g.com.nbx3D.varLastE8Answer();
   CheckJudgement(model, answer);
   if (!g.seq.OpRunning()) {
-    ModelAccess::ClearCommError(model);
+    pw::ModelAccess::ClearCommError(model);
     CHECK(read(false));
     const bool bad = model.RigOpFunc_AnswerIsBad(answer);
     CHECK(model.flgCommError() == bad);

@@ -145,11 +145,11 @@ struct Session {
 
   // After a message: the port closed and the model back on the Connect page.
   void CheckAfterMessage() {
-    CHECK(Model().opState() >= op::Idle && Model().opState() < op::Count);
+    CHECK(Model().opState() >= pw::op::Idle && Model().opState() < pw::op::Count);
     if (window.messages.size() == messagesSeen) return;
     messagesSeen = window.messages.size();
     CHECK(!app->gCom.comOpen());
-    CHECK(Model().opState() == op::Idle);
+    CHECK(Model().opState() == pw::op::Idle);
   }
   void Tick() {
     for (int i = 0; i < 5; ++i) {
@@ -164,7 +164,7 @@ struct Session {
     for (int16_t i = 0; i < app->gConsole.ListCount(); ++i) {
       if (app->gConsole.flgChanged(i)) return false;
     }
-    return Model().opState() >= op::CycleStart && Model().opState() <= op::CycleEnd && !Model().flgAtisWait() &&
+    return Model().opState() >= pw::op::CycleStart && Model().opState() <= pw::op::CycleEnd && !Model().flgAtisWait() &&
            !app->myObjNbx3Seq.OpRunning();
   }
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/Common.h"
+#include "shell/TextScan.h"
 #include "shell/Utf8Path.h"
 
 namespace pw {
@@ -21,7 +22,6 @@ constexpr std::size_t kMaxLineLength = 64 * 1024;
 // Exponents beyond this leave a double's range whatever the mantissa is.
 constexpr int64_t kExponentLimit = 1'000'000'000;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // One line without its line end; false at the end of the input when no
@@ -42,14 +42,6 @@ bool ReadLine(std::streambuf& sb, std::string& line) {
     }
     if (line.size() < kMaxLineLength) line.push_back(c);
   }
-}
-
-std::string TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-  return std::string(text.substr(begin, end - begin));
 }
 
 // "&H..." and "&O...": the value of the digits, taken as a 16-bit or 32-bit

@@ -1,5 +1,7 @@
 #include "shell/DurableFile.h"
 
+#include <array>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -181,6 +183,29 @@ bool DurableFile::Replace(const fs::path& target, std::string_view content, cons
   // Best effort: the new content is in place whatever this says.
   if (kSyncsFolder && Allowed(Step::SyncFolder)) SyncFolder(target.parent_path());
   return true;
+}
+
+DurableFile::ReadState DurableFile::Read(const fs::path& path, std::string& content, std::uintmax_t maxSize) {
+  content.clear();
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (st.type() == fs::file_type::not_found) return ReadState::Missing;
+  if (st.type() != fs::file_type::regular) return ReadState::Unusable;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > maxSize) return ReadState::Unusable;
+
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ReadState::Unusable;
+  std::array<char, 65536> chunk;  // only the bytes read are used: no need to clear it
+  while (in) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    content.append(chunk.data(), static_cast<std::size_t>(got));
+    if (content.size() > maxSize) return ReadState::Unusable;  // it grew
+  }
+  if (in.bad()) return ReadState::Unusable;
+  return ReadState::Ok;
 }
 
 }  // namespace pw

@@ -6,12 +6,16 @@
 // data is flushed (FlushFileBuffers) and the move is a write-through
 // MoveFileExW.
 //
+// It also reads a file whole, with a limit, for the same callers.
+//
 // This is one of the few places where the core calls the operating system:
 // the standard library can neither sync a file nor move one write-through.
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace pw {
@@ -32,6 +36,12 @@ class DurableFile {
   // this way (the move is refused): the save fails and the old file stays.
   static bool Replace(const std::filesystem::path& target, std::string_view content,
                       const std::filesystem::perms* keepPerms = nullptr);
+
+  // Reads a whole file. Missing when there is none; Unusable when it is not
+  // a regular file, cannot be read, or holds more than maxSize bytes (also
+  // when it grows past that while being read).
+  enum class ReadState { Ok, Missing, Unusable };
+  static ReadState Read(const std::filesystem::path& path, std::string& content, std::uintmax_t maxSize);
 
   // For tests: called before each step; returning false makes that step fail
   // as if the system had refused it. An empty function removes the observer.
