@@ -1,4 +1,5 @@
 #include "sim/PtyLink.h"
+#include "OpenPort.h"
 #include "Wire.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,6 @@
 using wire::Bytes;
 
 namespace {
-
-// Opens the device the way the service program opens its serial port.
-int openPort(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return fd;
-  termios tio{};
-  tcgetattr(fd, &tio);
-  cfmakeraw(&tio);
-  tcsetattr(fd, TCSANOW, &tio);
-  return fd;
-}
 
 // Reads until `want` bytes have come or the time budget is spent.
 Bytes readBytes(int fd, size_t want, int budgetMs = 2000) {

@@ -1,5 +1,6 @@
 // kqr4t-sim as a process: a log reader that stops reading must not hold the
 // radio up, and SIGTERM and SIGINT end it within a second.
+#include "OpenPort.h"
 #include "Wire.h"
 
 #include <gtest/gtest.h>
@@ -90,16 +91,6 @@ class Simulator {
   int log_[2] = {-1, -1};
   std::string device_;
 };
-
-int openPort(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return fd;
-  termios tio{};
-  tcgetattr(fd, &tio);
-  cfmakeraw(&tio);
-  tcsetattr(fd, TCSANOW, &tio);
-  return fd;
-}
 
 // One identification: true when the echo and the answer came within a second.
 bool identify(int fd) {

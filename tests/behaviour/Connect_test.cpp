@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ConsoleLines.h"
 #include "support/Bench.h"
 #include "support/WireLog.h"
 
@@ -16,8 +17,6 @@ namespace {
 
 using sim::FaultKind;
 using sim::FaultTrigger;
-
-enum Line : int16_t { kDialMode, kChNo, kRfPower, kPowerHi, kPowerLo, kPowerEl, kTxf, kMod, kSql = 13 };
 
 const std::vector<std::string> kReadings = {"903030", "913030", "923030", "933030", "943030", "953030", "963030",
                                             "983030", "993030", "9A3030", "9B3030", "803030", "813030", "823030",

@@ -7,30 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "support/ConsoleLines.h"
 #include "support/Bench.h"
 #include "support/ModelAccess.h"
 #include "support/WireLog.h"
 
 namespace pw::test {
 namespace {
-
-enum Line : int16_t {
-  kDialMode,
-  kChNo,
-  kRfPower,
-  kPowerHi,
-  kPowerLo,
-  kPowerEl,
-  kTxf,
-  kMod,
-  kBpfAll,
-  kBpfT1,
-  kBpfT2,
-  kBpfT3,
-  kBpfT4,
-  kSql,
-  kAtis,
-};
 
 class ModelEvents : public ::testing::Test {
  protected:

@@ -7,30 +7,13 @@
 #include <vector>
 
 #include "shell/frmMain.h"
+#include "support/ConsoleLines.h"
 #include "support/ModelAccess.h"
 #include "support/Bench.h"
 #include "support/WireLog.h"
 
 namespace pw::test {
 namespace {
-
-enum Line : int16_t {
-  kDialMode,
-  kChNo,
-  kRfPower,
-  kPowerHi,
-  kPowerLo,
-  kPowerEl,
-  kTxf,
-  kMod,
-  kBpfAll,
-  kBpfT1,
-  kBpfT2,
-  kBpfT3,
-  kBpfT4,
-  kSql,
-  kAtis,
-};
 
 const std::vector<std::string> kResetLines = {
     " Dial Mode: INT",

@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "support/ConsoleLines.h"
 #include "support/Bench.h"
 #include "support/WireLog.h"
 
 namespace pw::test {
 namespace {
-
-enum Line : int16_t { kMod = 7, kBpfT1 = 9, kBpfT2 = 10, kBpfT3 = 11, kBpfT4 = 12 };
 
 class ModelTask : public ::testing::Test {
  protected:
