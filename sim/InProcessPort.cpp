@@ -25,6 +25,10 @@ Radio* InProcessPort::radio(int portNum) {
   return it == radios_.end() ? nullptr : it->second.get();
 }
 
+std::string InProcessPort::DeviceName(int portNum) const {
+  return radios_.count(portNum) ? "simulated radio" : realPort_.DeviceName(portNum);
+}
+
 bool InProcessPort::Open(int portNum, const std::string& settings) {
   if (IsOpen()) return true;
   if (Radio* r = radio(portNum)) {

@@ -34,6 +34,7 @@ class InProcessPort : public pw::ISerialPort, private pw::ISerialEvents {
   int OutBufferCount() const override;
   int OutBufferSize() const override;
   bool DiscardOutput() override;
+  std::string DeviceName(int portNum) const override;
 
   // Moves what the radios have put on the line by now into the receive
   // buffer and raises the receive event, as a port's driver does. The front

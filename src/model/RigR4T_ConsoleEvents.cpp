@@ -165,19 +165,26 @@ void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, i
     bool (*owns)(proc::Step);
     proc::Step first;
     bool clsIndOp_RigR4T::*enterFlag;
+    ServiceProcedure logged;
   };
   static constexpr ProcedureLine kProcedureLines[] = {
-      {ev::kEnterAtis, proc::InAtis, proc::AtisStart, &clsIndOp_RigR4T::flgAtisEnter_},
-      {ev::kEnterTxf, proc::InTxf, proc::TxfStart, &clsIndOp_RigR4T::flgTxfEnter_},
-      {ev::kEnterSql, proc::InSql, proc::SqlStart, &clsIndOp_RigR4T::flgSqlEnter_},
+      {ev::kEnterAtis, proc::InAtis, proc::AtisStart, &clsIndOp_RigR4T::flgAtisEnter_, ServiceProcedure::Atis},
+      {ev::kEnterTxf, proc::InTxf, proc::TxfStart, &clsIndOp_RigR4T::flgTxfEnter_, ServiceProcedure::Txf},
+      {ev::kEnterSql, proc::InSql, proc::SqlStart, &clsIndOp_RigR4T::flgSqlEnter_, ServiceProcedure::Sql},
   };
   if (InRange(evNo, ev::kEnterBpfT1, ev::kEnterBpfAll)) {
     if (proc::InBpf(procStep_)) return;  // a sweep runs to its end
     bpfSelect_.fill(evNo == ev::kEnterBpfAll);
     if (evNo != ev::kEnterBpfAll) bpfSelect_[static_cast<size_t>(evNo - ev::kEnterBpfT1)] = true;
     idxSweepItem_ = Index;
-    ProcedureReset();
+    ProcedureReset(ProcedureEnd::OtherProcedure);
     procStep_ = proc::BpfStart;
+    if (serviceLog) {
+      serviceLog->ProcedureStarted(
+          evNo == ev::kEnterBpfAll
+              ? ServiceProcedure::BpfAll
+              : static_cast<ServiceProcedure>(static_cast<int>(ServiceProcedure::BpfT1) + (evNo - ev::kEnterBpfT1)));
+    }
     return;
   }
   for (const ProcedureLine& line : kProcedureLines) {
@@ -186,8 +193,9 @@ void clsIndOp_RigR4T::ConsEv_Enter(clsConsole& /*objConsole*/, int16_t& Index, i
       this->*line.enterFlag = true;
       return;
     }
-    ProcedureReset();
+    ProcedureReset(ProcedureEnd::OtherProcedure);
     procStep_ = line.first;
+    if (serviceLog) serviceLog->ProcedureStarted(line.logged);
     // The ATIS line shows the level of each mode; it starts from nothing.
     if (evNo == ev::kEnterAtis) console_.set_Value(Index, 0);
     return;

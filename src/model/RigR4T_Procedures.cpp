@@ -85,12 +85,12 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     case proc::Atis1300Set:
     case proc::Atis2100Set:
     case proc::AtisCodeSet:
-      advance = flgAtisEnter_;
-      result = true;
-      break;
     case proc::AtisAlternatingSet:
       advance = flgAtisEnter_;
-      if (japan) next = proc::AtisOff;
+      if (procStep_ == proc::AtisAlternatingSet && japan) next = proc::AtisOff;
+      // Enter accepts the level the line has sent (modes without a level
+      // have no address and log nothing).
+      if (advance) LogProcedureWrite(console_.EeAdr(idxAtis_), console_.Value(idxAtis_));
       result = true;
       break;
     case proc::AtisOff:
@@ -105,14 +105,14 @@ bool clsIndOp_RigR4T::RigOpProc_Atis() {
     case proc::AtisEnd:
       next = proc::None;
       advance = true;
-      window_.Beep();
+      ProcedureFinished();
       result = true;
       break;
     default:
       break;
   }
   if (flgAtisAbort_) {
-    ProcedureReset();
+    ProcedureReset(ProcedureEnd::NotConfirmed);
     return true;
   }
   if (advance) {
@@ -184,6 +184,7 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
         SendE8Command(static_cast<uint8_t>(kRefTableSub + txf_.first), w, false);
         waitE8_ = 20;
         image.WriteByte(kRefTableAdr + txf_.first, static_cast<uint8_t>(w));
+        LogProcedureWrite(kRefTableAdr + txf_.first, w);
         ++txf_.first;
       }
       if (txf_.last >= txf_.first) return false;
@@ -193,7 +194,7 @@ bool clsIndOp_RigR4T::RigOpProc_Txf() {
       if (txf_.enterLatch) {
         SetProcStep(proc::None);
         flgTxfEnter_ = false;
-        window_.Beep();
+        ProcedureFinished();
       } else {
         SetProcStep(proc::TxfMeasure);
       }
@@ -285,12 +286,13 @@ bool clsIndOp_RigR4T::RigOpProc_SqlCalc() {
       SendE8Command(static_cast<uint8_t>(kSqlThresholdSub + j), value, false);
       waitE8_ = 20;
       image.WriteByte(kSqlThresholdAdr + j, static_cast<uint8_t>(value));
+      LogProcedureWrite(kSqlThresholdAdr + j, value);
       ++passCount_;
       break;
     }
     case proc::SqlEnd:
       SetProcStep(proc::None);
-      window_.Beep();
+      ProcedureFinished();
       break;
     default:
       break;
@@ -355,6 +357,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
           // The middle of the best range, rounded down (also for negatives).
           const int sum = bpf_.low + bpf_.high;
           console_.set_Value(line, static_cast<int16_t>(sum >= 0 ? sum / 2 : -((-sum + 1) / 2)));
+          LogProcedureWrite(console_.EeAdr(line), console_.Value(line));
           bpfSelect_[static_cast<size_t>(bpf_.k)] = false;
           SetProcStep(proc::BpfNextFilter);
           return true;
@@ -370,7 +373,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
     }
     case proc::BpfEnd:
       SetProcStep(proc::None);
-      window_.Beep();
+      ProcedureFinished();
       return true;
     default:
       return true;

@@ -122,7 +122,7 @@ bool clsIndOp_RigR4T::RunState() {
     case op::CycleEnd:
       advance = true;
       if (flgDispParaRequest_) {
-        ProcedureReset();
+        ProcedureReset(ProcedureEnd::DispPara);
         next = op::DispPara;
       } else {
         next = op::CycleStart;
@@ -193,6 +193,8 @@ void clsIndOp_RigR4T::LoadConsoleFromImage() {
     if (eep_.RigR4TEep_GetChGroupAppear(g)) dialTable_[static_cast<size_t>(dialCount_++)] = g;
   }
   console_.set_Max(idxDialMode_, static_cast<int16_t>(dialCount_ > 0 ? dialCount_ - 1 : 0));
+  // The image is as the radio sent it: nothing has gone back yet.
+  if (serviceLog) serviceLog->RadioRead();
 }
 
 bool clsIndOp_RigR4T::RigOpFunc_RunProcedure() {
@@ -207,7 +209,8 @@ bool clsIndOp_RigR4T::RigOpFunc_RunProcedure() {
   } else if (proc::InBpf(s)) {
     result = RigOpProc_BpfSweep();
   }
-  if (s != proc::None && procStep_ == proc::None) ProcedureReset();
+  // Finished runs were logged at their beep; this only tidies the lines.
+  if (s != proc::None && procStep_ == proc::None) ProcedureReset(ProcedureEnd::Finished);
   return result;
 }
 

@@ -306,13 +306,25 @@ const std::vector<clsIndEep_RigR4T::ParaRow>& clsIndEep_RigR4T::ParameterMap() {
   return kMap;
 }
 
+const clsIndEep_RigR4T::ParaRow* clsIndEep_RigR4T::ParameterAt(int32_t adr) {
+  for (const ParaRow& p : ParameterMap()) {
+    if (p.adr == adr) return &p;
+  }
+  return nullptr;
+}
+
+int clsIndEep_RigR4T::ParaValue(const ParaRow& row, uint8_t byte) {
+  return row.isSigned && byte >= 128 ? byte - 256 : byte;
+}
+
+std::string clsIndEep_RigR4T::ParaLine(const ParaRow& row, uint8_t byte) {
+  return RightAlign(std::string(row.name) + ": ", 25) + RightAlign(std::to_string(ParaValue(row, byte)), 4);
+}
+
 std::string clsIndEep_RigR4T::RigR4TEep_DispParaText() const {
   std::string text;
   for (const ParaRow& p : ParameterMap()) {
-    int value = myEep.ReadByte(p.adr);
-    if (p.isSigned && value >= 128) value -= 256;
-    text += RightAlign(std::string(p.name) + ": ", 25);
-    text += RightAlign(std::to_string(value), 4);
+    text += ParaLine(p, static_cast<uint8_t>(myEep.ReadByte(p.adr)));
     text += "\r\n";
   }
   return text;

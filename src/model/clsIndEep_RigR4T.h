@@ -54,6 +54,12 @@ class clsIndEep_RigR4T {
 
   // Address, name and signedness of every adjustment byte, in dump order.
   static const std::vector<ParaRow>& ParameterMap();
+  // The row of an address, nullptr for one outside the dump.
+  static const ParaRow* ParameterAt(int32_t adr);
+  // A byte as the row reads it: 0..255, or -128..127 for a signed row.
+  static int ParaValue(const ParaRow& row, uint8_t byte);
+  // One dump line without its CR LF: the label to 25, the value to 4.
+  static std::string ParaLine(const ParaRow& row, uint8_t byte);
 
  private:
   struct ChRow {

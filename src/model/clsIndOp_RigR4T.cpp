@@ -41,6 +41,9 @@ clsIndOp_RigR4T::clsIndOp_RigR4T(const Links& links)
 }
 
 void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
+  // Connect and a new port end a running procedure themselves, naming
+  // themselves; what is still running here is cut off by a link failure.
+  if (procStep_ != proc::None && serviceLog) serviceLog->ProcedureEnded(ProcedureEnd::LinkError);
   seq_.easyReset(comPortNo_);
   opState_ = op::Idle;
   flgStateEntry_ = true;
@@ -58,7 +61,8 @@ void clsIndOp_RigR4T::RigOpFunc_ResetAll() {
   console_.Clear();
   console_.set_DefaultWaitAfterE8(20);
   BuildConsole();
-  ProcedureReset();
+  procStep_ = proc::None;  // ended above; the reset below only tidies the lines
+  ProcedureReset(ProcedureEnd::LinkError);
 }
 
 void clsIndOp_RigR4T::BuildConsole() {
@@ -112,7 +116,8 @@ void clsIndOp_RigR4T::BuildConsole() {
   }
 }
 
-void clsIndOp_RigR4T::ProcedureReset() {
+void clsIndOp_RigR4T::ProcedureReset(ProcedureEnd why) {
+  if (procStep_ != proc::None && serviceLog) serviceLog->ProcedureEnded(why);
   procStep_ = proc::None;
   passCount_ = 0;
   console_.set_EeAdr(idxAtis_, -1);
@@ -155,7 +160,9 @@ void clsIndOp_RigR4T::RigOpFunc_FormLayout() {
 }
 
 void clsIndOp_RigR4T::RigOpFunc_ClickCmd00(int16_t Index) {
-  ProcedureReset();
+  ProcedureReset(Index == frm::kButtonConnect  ? ProcedureEnd::Connect
+                 : Index == frm::kButtonReload ? ProcedureEnd::Reload
+                                               : ProcedureEnd::DispPara);
   switch (Index) {
     case frm::kButtonConnect:
       RigOpFunc_ResetAll();
@@ -179,8 +186,18 @@ void clsIndOp_RigR4T::RigOpFunc_ClickCmd00(int16_t Index) {
 
 void clsIndOp_RigR4T::RigOpFunc_SetComPortNo(int16_t portNo) {
   if (portNo == comPortNo_) return;
+  ProcedureReset(ProcedureEnd::PortChanged);
   comPortNo_ = portNo;
   RigOpFunc_ResetAll();
+}
+
+void clsIndOp_RigR4T::ProcedureFinished() {
+  window_.Beep();
+  if (serviceLog) serviceLog->ProcedureEnded(ProcedureEnd::Finished);
+}
+
+void clsIndOp_RigR4T::LogProcedureWrite(int32_t eeAdr, int16_t value) {
+  if (serviceLog && eeAdr >= 0) serviceLog->ProcedureWrote(eeAdr, static_cast<uint8_t>(value & 0xFF));
 }
 
 bool clsIndOp_RigR4T::RigOpFunc_CheckSubNameLegal(const std::string& nameS) { return nameS == "0001"; }

@@ -14,6 +14,7 @@
 #include "console/clsConsole.h"
 #include "model/ExtParameterFile.h"
 #include "model/IModelOwner.h"
+#include "model/IServiceLog.h"
 #include "model/RigR4T_Events.h"
 #include "model/RigR4T_States.h"
 #include "model/clsIndEep_RigR4T.h"
@@ -38,6 +39,8 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   explicit clsIndOp_RigR4T(const Links& links);
 
   IModelOwner* myOwner = nullptr;
+  // Told when a Connect has read a radio and how the procedures run.
+  IServiceLog* serviceLog = nullptr;
 
   // Public surface used by the window, the sequencer and start-up.
   void RigOpFunc_ResetAll();
@@ -135,7 +138,11 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   int16_t RigOpFunc_RefTableValue(int16_t i, int16_t base) const;
 
  private:
-  void ProcedureReset();
+  // Ends the running procedure, if any, telling the service log why.
+  void ProcedureReset(ProcedureEnd why);
+  // A procedure reached its end: the beep, and the log is told.
+  void ProcedureFinished();
+  void LogProcedureWrite(int32_t eeAdr, int16_t value);
   void BuildConsole();
   bool RunState();
   bool RigOpFunc_RunProcedure();

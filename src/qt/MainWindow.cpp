@@ -95,6 +95,16 @@ void MainWindow::BuildMenus() {
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("mnuFileTop"));
+  // Its own access key: Alt+F then X still exits.
+  mnuFileSaveRecord_ = file->addAction(QStringLiteral("&Save service record..."));
+  mnuFileSaveRecord_->setObjectName(QStringLiteral("mnuFileSaveRecord"));
+  mnuFileSaveRecord_->setEnabled(false);
+  connect(mnuFileSaveRecord_, &QAction::triggered, this, [this] {
+    Guarded("save record", [&] {
+      if (logic_) logic_->mnuFileSaveRecord_Click();
+    });
+  });
+  file->addSeparator();
   mnuFileExit_ = file->addAction(QStringLiteral("E&xit"));
   mnuFileExit_->setObjectName(QStringLiteral("mnuFileExit"));
   connect(mnuFileExit_, &QAction::triggered, this, [this] { close(); });
@@ -138,6 +148,17 @@ void MainWindow::BuildMenus() {
     });
     mnuOptionSelAutoRelease_[static_cast<size_t>(i)] = a;
   }
+  option->addSeparator();
+  mnuOptionKeepRecords_ = option->addAction(QStringLiteral("&Keep service records"));
+  mnuOptionKeepRecords_->setObjectName(QStringLiteral("mnuOptionKeepRecords"));
+  mnuOptionKeepRecords_->setCheckable(true);
+  connect(mnuOptionKeepRecords_, &QAction::triggered, this, [this] {
+    // The check follows the setting, which may wait for a folder to be chosen.
+    mnuOptionKeepRecords_->setChecked(keepChecked_);
+    Guarded("keep records", [&] {
+      if (logic_) logic_->mnuOptionKeepRecords_Click();
+    });
+  });
 }
 
 void MainWindow::BuildControls() {
@@ -321,6 +342,12 @@ void MainWindow::SetMenuChecks(int comPortNo, int autoRelease) {
   checkedPort_ = comPortNo;
   checkedRelease_ = autoRelease;
   RestoreMenuChecks();
+}
+
+void MainWindow::SetRecordMenu(bool saveEnabled, bool keepChecked) {
+  mnuFileSaveRecord_->setEnabled(saveEnabled);
+  keepChecked_ = keepChecked;
+  mnuOptionKeepRecords_->setChecked(keepChecked);
 }
 
 void MainWindow::RestoreMenuChecks() {

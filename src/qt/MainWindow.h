@@ -83,6 +83,7 @@ class MainWindow : public QMainWindow, public IWindow {
   void SetProgressText(const std::string& text) override;
   void SetComBusy(const std::string& text, ColorRole color) override;
   void SetMenuChecks(int comPortNo, int autoRelease) override;
+  void SetRecordMenu(bool saveEnabled, bool keepChecked) override;
   void SetFrameVisible(int index, bool visible) override;
   bool FrameVisible(int index) const override;
   void SetButtonCaption(int index, const std::string& text) override;
@@ -111,6 +112,8 @@ class MainWindow : public QMainWindow, public IWindow {
   QAction* portAction(int portNo) const { return mnuOptSelCom_.at(static_cast<size_t>(portNo - 1)); }
   QAction* releaseAction(int seconds) const { return mnuOptionSelAutoRelease_.at(static_cast<size_t>(seconds)); }
   QAction* exitAction() const { return mnuFileExit_; }
+  QAction* saveRecordAction() const { return mnuFileSaveRecord_; }
+  QAction* keepRecordsAction() const { return mnuOptionKeepRecords_; }
   QAction* assignDevicesAction() const { return mnuOptAssignDevices_; }
   QMenu* portMenu() const { return mnuOptionComPort_; }
   // The message box on screen, if any.
@@ -160,7 +163,10 @@ class MainWindow : public QMainWindow, public IWindow {
   int titleTop_ = 240;           // twips, from the last layout
   int progressGap_ = 240;
 
+  QAction* mnuFileSaveRecord_ = nullptr;
   QAction* mnuFileExit_ = nullptr;
+  QAction* mnuOptionKeepRecords_ = nullptr;
+  bool keepChecked_ = false;
   QMenu* mnuOptionComPort_ = nullptr;
   QAction* mnuOptAssignDevices_ = nullptr;
   std::function<PortDevice(int)> portDevices_;

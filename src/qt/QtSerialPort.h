@@ -43,6 +43,7 @@ class QtSerialPort : public QObject, public ISerialPort {
   bool Write(const ByteStr& bytes) override;
   int OutBufferCount() const override;
   bool DiscardOutput() override;
+  std::string DeviceName(int portNum) const override { return map_.DeviceFor(portNum).toStdString(); }
 
   // The device the last Open used, for the technician and for tests.
   QString deviceName() const { return port_.portName(); }

@@ -48,6 +48,9 @@ class ISerialPort {
   virtual int OutBufferCount() const = 0;
   virtual int OutBufferSize() const { return kOutBufferSize; }
   virtual bool DiscardOutput() = 0;
+  // What COM portNum stands for on this machine (a device's name), for
+  // people to read; empty when there is nothing more to say than "COM n".
+  virtual std::string DeviceName(int /*portNum*/) const { return {}; }
 
   // Received data, line errors and overflow are reported here, on the
   // window thread.

@@ -48,6 +48,7 @@ class frmCom : public ISerialEvents, public INbx3Link {
   void set_comOpen(bool open);
   bool comSendEnable() const override { return comOpen(); }
   int16_t comPortNum() const { return comPortNum_; }
+  std::string comDeviceName() const { return port_.DeviceName(comPortNum_); }
   void set_comPortNum(int16_t portNum);
   int32_t comBaud = 9600;
   bool errOverflow = false;

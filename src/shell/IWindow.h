@@ -47,6 +47,8 @@ class IWindow {
   virtual void SetProgressText(const std::string& text) = 0;  // lblProgress
   virtual void SetComBusy(const std::string& text, ColorRole color) = 0;
   virtual void SetMenuChecks(int comPortNo, int autoRelease) = 0;
+  // File > Save service record... and the check of Option > Keep service records.
+  virtual void SetRecordMenu(bool saveEnabled, bool keepChecked) = 0;
 
   virtual void SetFrameVisible(int index, bool visible) = 0;  // fra01
   virtual bool FrameVisible(int index) const = 0;

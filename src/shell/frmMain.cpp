@@ -6,6 +6,7 @@
 #include "clone/clsCmcNbx3Sequence.h"
 #include "console/clsConsole.h"
 #include "model/clsIndOp_RigR4T.h"
+#include "shell/ServiceRecords.h"
 
 namespace pw {
 
@@ -29,6 +30,8 @@ frmMain::frmMain(const Links& links)
     : com_(links.com), seq_(links.seq), console_(links.console), window_(links.window) {}
 
 void frmMain::set_ComPortNo(int16_t portNo) {
+  // Another port means another radio: the record of this one is complete.
+  if (records_ && portNo != comPortNo_) records_->SessionEnds();
   comPortNo_ = portNo;
   if (model_) model_->RigOpFunc_SetComPortNo(portNo);
 }
@@ -95,7 +98,18 @@ bool frmMain::lboConsole_KeyDown(int keyCode, bool shift) {
 }
 
 void frmMain::cmd00_Click(int16_t index) {
+  // Connect reads the radio into the image anew: the record of the last
+  // Connect stops following it first.
+  if (records_ && index == frm::kButtonConnect) records_->SessionEnds();
   if (model_) model_->RigOpFunc_ClickCmd00(index);
+}
+
+void frmMain::mnuFileSaveRecord_Click() {
+  if (records_) records_->mnuFileSaveRecord_Click();
+}
+
+void frmMain::mnuOptionKeepRecords_Click() {
+  if (records_) records_->mnuOptionKeepRecords_Click();
 }
 
 void frmMain::cmd00_KeyPress(int16_t /*index*/, int charCode) {
@@ -113,6 +127,7 @@ void frmMain::task() {
   seq_.task();
   if (model_) model_->task();
   if (seq_.OpRunning()) seq_.task();
+  if (records_) records_->task();
   window_.SetMenuChecks(comPortNo_, comAutoRelease_);
   const std::string port = "COM " + std::to_string(comPortNo_);
   if (com_.comOpen()) {
@@ -160,6 +175,8 @@ std::string frmMain::ComposeCloneErrorText(const frmCom& com, int16_t lastError,
 
 void frmMain::MsgBoxCloneErr() {
   const std::string text = ComposeCloneErrorText(com_, com_.nbx3D.lastError(), seq_.error());
+  // The record takes the monitor lines and the image before the reset clears them.
+  if (records_) records_->LinkError(text);
   // Everything is reset before the box appears, so ticks that run while it
   // is open find no pending error and report nothing twice.
   if (model_) model_->RigOpFunc_ResetAll();
@@ -170,6 +187,7 @@ void frmMain::saveData(clsCmcProfileIO& objProf) {
   objProf.Section = "OPTION";
   objProf.saveData("ComPort", static_cast<int16_t>(comPortNo_));
   objProf.saveData("ComAutoRelease", static_cast<int16_t>(comAutoRelease_));
+  if (records_) records_->saveData(objProf);
 }
 
 void frmMain::loadData(clsCmcProfileIO& objProf) {
@@ -184,6 +202,7 @@ void frmMain::loadData(clsCmcProfileIO& objProf) {
     release = 0;
   }
   set_ComAutoRelease(static_cast<int16_t>(release));
+  if (records_) records_->loadData(objProf);
 }
 
 }  // namespace pw

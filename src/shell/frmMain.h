@@ -16,6 +16,7 @@ namespace pw {
 class clsIndOp_RigR4T;
 class clsCmcNbx3Sequence;
 class clsConsole;
+class ServiceRecords;
 
 namespace keys {
 inline constexpr int kReturn = 13;
@@ -40,6 +41,7 @@ class frmMain : public IComFormOwner, public IModelOwner {
 
   // The model is created on the window's first use; start-up hands it over.
   void AttachModel(clsIndOp_RigR4T& model) { model_ = &model; }
+  void AttachRecords(ServiceRecords& records) { records_ = &records; }
 
   int16_t ComPortNo() const { return comPortNo_; }
   void set_ComPortNo(int16_t portNo);
@@ -52,6 +54,8 @@ class frmMain : public IComFormOwner, public IModelOwner {
   bool Form_Load(bool readConstIni = true);
   void Form_Resize();
 
+  void mnuFileSaveRecord_Click();
+  void mnuOptionKeepRecords_Click();
   void mnuOptSelCom_Click(int16_t index) { set_ComPortNo(index); }
   void mnuOptionSelAutoRelease_Click(int16_t index) { set_ComAutoRelease(index); }
   void lboConsole_GotFocus();
@@ -74,6 +78,7 @@ class frmMain : public IComFormOwner, public IModelOwner {
   clsConsole& console_;
   IWindow& window_;
   clsIndOp_RigR4T* model_ = nullptr;
+  ServiceRecords* records_ = nullptr;
   int16_t comPortNo_ = 1;
   int16_t comAutoRelease_ = 0;
   std::string keyBuffer_;

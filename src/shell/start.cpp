@@ -7,10 +7,12 @@ PwApp::PwApp(ISerialPort& port, IClock& clock, IWindow& window, const std::strin
     : gCom(port, clock, programFolder),
       myObjNbx3Seq(gCom, gRadio, clock),
       main(frmMain::Links{gCom, myObjNbx3Seq, gConsole, window}),
+      records(ServiceRecords::Links{gCom, gRadio, window, clock}),
       window_(window),
       clock_(clock),
       constIniPath_(std::move(constIniPath)) {
   gCom.myMain = &main;
+  main.AttachRecords(records);
 }
 
 bool PwApp::Main() {
@@ -26,6 +28,7 @@ bool PwApp::Main() {
   gIndOp = std::make_unique<clsIndOp_RigR4T>(
       clsIndOp_RigR4T::Links{myObjNbx3Seq, gCom.nbx3D, gRadio, gConsole, window_, clock_});
   gIndOp->myOwner = &main;
+  gIndOp->serviceLog = &records;
   myObjNbx3Seq.owner = gIndOp.get();
   main.AttachModel(*gIndOp);
   if (!gIndOp->RigR4TProp_ReadParametersFromExtFile(constIniPath_) || !main.Form_Load(false)) {

@@ -11,6 +11,7 @@
 #include "console/clsConsole.h"
 #include "model/clsIndOp_RigR4T.h"
 #include "serial/frmCom.h"
+#include "shell/ServiceRecords.h"
 #include "shell/frmMain.h"
 
 namespace pw {
@@ -42,6 +43,7 @@ class PwApp {
   clsCmcNbx3Sequence myObjNbx3Seq;
   clsConsole gConsole;
   frmMain main;
+  ServiceRecords records;
   std::unique_ptr<clsIndOp_RigR4T> gIndOp;
 
  private:

@@ -23,6 +23,7 @@ class RecordingWindow : public IWindow {
   std::array<bool, 3> buttonEnabled{};
   std::array<bool, 3> buttonDefault{};
   bool atisWaiting = false;
+  bool recordSaveEnabled = false, recordKeepChecked = false;
   int beeps = 0;
   int consoleFocus = 0;
   int focusedButton = -1;
@@ -43,6 +44,10 @@ class RecordingWindow : public IWindow {
   void SetMenuChecks(int comPortNo, int autoRelease) override {
     checkedPort = comPortNo;
     checkedRelease = autoRelease;
+  }
+  void SetRecordMenu(bool saveEnabled, bool keepChecked) override {
+    recordSaveEnabled = saveEnabled;
+    recordKeepChecked = keepChecked;
   }
   void SetFrameVisible(int index, bool visible) override { frames.at(static_cast<size_t>(index)) = visible; }
   bool FrameVisible(int index) const override { return frames.at(static_cast<size_t>(index)); }

@@ -68,6 +68,7 @@ class SimPort : public ISerialPort {
     return true;
   }
   int OutBufferCount() const override { return static_cast<int>(outQueue_.size()); }
+  std::string DeviceName(int portNum) const override { return "simulated radio on COM " + std::to_string(portNum); }
   bool DiscardOutput() override {
     discarded += outQueue_.size();
     outQueue_.clear();

@@ -1,0 +1,266 @@
+#include "shell/ServiceRecord.h"
+
+#include <cstdio>
+
+#include "model/clsIndEep_RigR4T.h"
+
+namespace pw {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kRadioName = "KQ-R4T";
+// Where the log's text starts after its times.
+constexpr const char* kLogIndent = "                        ";
+
+std::string TwoDigits(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+std::string ClockText(const LocalTime& t) {
+  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string DateText(const LocalTime& t) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d", t.year);
+  return std::string(buf) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day);
+}
+
+bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Text from outside (a device's name, a message) made printable and cut to
+// `columns` characters. Control characters become "?"; bytes that are not
+// UTF-8 do too, so the report is always valid UTF-8.
+std::string Printable(const std::string& text, size_t columns) {
+  std::string out;
+  size_t count = 0;
+  for (size_t i = 0; i < text.size() && count < columns; ++count) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    bool ok = len > 0 && i + len <= text.size();
+    for (size_t k = 1; ok && k < len; ++k) ok = IsUtf8Continuation(static_cast<unsigned char>(text[i + k]));
+    if (!ok) {
+      out += '?';
+      ++i;
+    } else if (len == 1 && (c < 0x20 || c == 0x7F)) {
+      out += '?';
+      ++i;
+    } else {
+      out.append(text, i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
+std::string WriteText(const std::pair<int32_t, uint8_t>& w) {
+  if (const clsIndEep_RigR4T::ParaRow* row = clsIndEep_RigR4T::ParameterAt(w.first)) {
+    return std::string(row->name) + " = " + std::to_string(clsIndEep_RigR4T::ParaValue(*row, w.second));
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%03X = %u", static_cast<unsigned>(w.first), w.second);
+  return buf;
+}
+
+// "a, b, c" broken into lines of at most kColumns, each behind the indent.
+void AppendWrapped(std::string& out, const std::vector<std::string>& items) {
+  std::string line = kLogIndent;
+  const size_t indent = line.size();
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::string item = items[i] + (i + 1 < items.size() ? "," : "");
+    if (line.size() > indent && line.size() + 1 + item.size() > static_cast<size_t>(ServiceRecord::kColumns)) {
+      out += line + kCrLf;
+      line = kLogIndent;
+    }
+    if (line.size() > indent) line += ' ';
+    line += item;
+  }
+  if (line.size() > indent) out += line + kCrLf;
+}
+
+}  // namespace
+
+ServiceRecord::ServiceRecord(const LocalTime& connected, Identity identity, ByteStr image)
+    : connected_(connected), identity_(std::move(identity)), before_(image), now_(std::move(image)) {}
+
+bool ServiceRecord::FollowImage(const ByteStr& image) {
+  if (image == now_) return false;
+  now_ = image;
+  return true;
+}
+
+bool ServiceRecord::FollowMonitors(std::vector<std::string> lines) {
+  if (lines == monitors_) return false;
+  monitors_ = std::move(lines);
+  return true;
+}
+
+ServiceRecord::Entry* ServiceRecord::RunningEntry() {
+  for (auto it = log_.rbegin(); it != log_.rend(); ++it) {
+    if (it->isRun) return it->ended ? nullptr : &*it;
+  }
+  return nullptr;
+}
+
+void ServiceRecord::ProcedureStarted(const LocalTime& at, ServiceProcedure procedure) {
+  // A run still open here was ended without being told; it cannot be left
+  // looking as if it were still running.
+  if (Entry* open = RunningEntry()) {
+    open->ended = at;
+    open->how = ProcedureEnd::OtherProcedure;
+  }
+  Entry e;
+  e.started = at;
+  e.procedure = procedure;
+  log_.push_back(std::move(e));
+}
+
+void ServiceRecord::ProcedureWrote(int32_t eeAdr, uint8_t value) {
+  Entry* run = RunningEntry();
+  if (!run) return;
+  for (auto& w : run->writes) {
+    if (w.first == eeAdr) {
+      w.second = value;
+      return;
+    }
+  }
+  run->writes.emplace_back(eeAdr, value);
+}
+
+void ServiceRecord::ProcedureEnded(const LocalTime& at, ProcedureEnd how) {
+  if (Entry* run = RunningEntry()) {
+    run->ended = at;
+    run->how = how;
+  }
+}
+
+void ServiceRecord::LinkError(const LocalTime& at, const std::string& message) {
+  // What runs when the link fails ends with it.
+  ProcedureEnded(at, ProcedureEnd::LinkError);
+  Entry e;
+  e.started = at;
+  e.isRun = false;
+  e.linkError = message.substr(0, message.find_first_of("\r\n"));
+  log_.push_back(std::move(e));
+}
+
+int ServiceRecord::ChangedParameters() const {
+  int changed = 0;
+  for (const auto& p : clsIndEep_RigR4T::ParameterMap()) {
+    const auto a = static_cast<size_t>(p.adr);
+    if (a < before_.size() && a < now_.size() && before_[a] != now_[a]) ++changed;
+  }
+  return changed;
+}
+
+std::string ServiceRecord::BaseName() const {
+  return std::string(kRadioName) + " " + DateText(connected_) + " " + TwoDigits(connected_.hour) +
+         TwoDigits(connected_.minute);
+}
+
+std::string ServiceRecord::TimeText(const LocalTime& t) { return DateText(t) + " " + ClockText(t); }
+
+std::string ServiceRecord::ProcedureName(ServiceProcedure procedure) {
+  switch (procedure) {
+    case ServiceProcedure::Atis:
+      return "ATIS levels";
+    case ServiceProcedure::Txf:
+      return "TXF reference table";
+    case ServiceProcedure::Sql:
+      return "SQL thresholds";
+    case ServiceProcedure::BpfT1:
+      return "BPF sweep T1";
+    case ServiceProcedure::BpfT2:
+      return "BPF sweep T2";
+    case ServiceProcedure::BpfT3:
+      return "BPF sweep T3";
+    case ServiceProcedure::BpfT4:
+      return "BPF sweep T4";
+    case ServiceProcedure::BpfAll:
+      return "BPF sweep ALL";
+  }
+  return "?";
+}
+
+std::string ServiceRecord::EndText(ProcedureEnd how) {
+  switch (how) {
+    case ProcedureEnd::Finished:
+      return "finished";
+    case ProcedureEnd::Connect:
+      return "interrupted by Connect";
+    case ProcedureEnd::Reload:
+      return "interrupted by Reload(F5)";
+    case ProcedureEnd::DispPara:
+      return "interrupted by Disp para";
+    case ProcedureEnd::OtherProcedure:
+      return "interrupted by another procedure";
+    case ProcedureEnd::LinkError:
+      return "interrupted by a link error";
+    case ProcedureEnd::PortChanged:
+      return "interrupted by a change of port";
+    case ProcedureEnd::NotConfirmed:
+      return "the radio did not confirm";
+  }
+  return "?";
+}
+
+std::string ServiceRecord::Report(const LocalTime& reportTime, const std::string& programVersion) const {
+  std::string r;
+  auto line = [&r](const std::string& text) { r += text + kCrLf; };
+
+  const std::string title =
+      std::string(kProgramTitle) + " service record (pwr4tadj " + Printable(programVersion, 20) + ")";
+  line(title);
+  line(std::string(title.size(), '='));
+  line("");
+  line("Connected:  " + TimeText(connected_));
+  line("Reported:   " + TimeText(reportTime));
+  line("");
+  line("Radio");
+  std::string port = "COM " + std::to_string(identity_.portNo);
+  if (!identity_.device.empty()) port += " (" + Printable(identity_.device, 70) + ")";
+  line("  Port:      " + port);
+  line("  Model:     " + Printable(identity_.modelName, 8));
+  line("  Sub name:  " + Printable(identity_.subName, 8));
+  line(std::string("  Market:    ") + (identity_.japan ? "Japan" : "other than Japan"));
+  line("");
+
+  line("Parameters: value at Connect, value now (* marks a change)");
+  for (const auto& p : clsIndEep_RigR4T::ParameterMap()) {
+    const auto a = static_cast<size_t>(p.adr);
+    const uint8_t b = a < before_.size() ? before_[a] : 0;
+    const uint8_t n = a < now_.size() ? now_[a] : 0;
+    const std::string now = "    " + std::to_string(clsIndEep_RigR4T::ParaValue(p, n));
+    line(std::string(b != n ? "* " : "  ") + clsIndEep_RigR4T::ParaLine(p, b) + "  " + now.substr(now.size() - 4));
+  }
+  const int changed = ChangedParameters();
+  line(std::to_string(changed) + (changed == 1 ? " parameter" : " parameters") + " of " +
+       std::to_string(clsIndEep_RigR4T::ParameterMap().size()) + " changed.");
+  line("");
+
+  line("Procedures and link errors");
+  if (log_.empty()) line("  none");
+  for (const Entry& e : log_) {
+    std::string head = "  " + ClockText(e.started);
+    if (e.isRun) {
+      head += e.ended ? " to " + ClockText(*e.ended) : std::string(12, ' ');
+      line(head + "  " + ProcedureName(e.procedure) + ": " + (e.ended ? EndText(e.how) : "still running"));
+      std::vector<std::string> items;
+      for (const auto& w : e.writes) items.push_back(WriteText(w));
+      AppendWrapped(r, items);
+    } else {
+      line(head + std::string(12, ' ') + "  Link error: " + Printable(e.linkError, 60));
+    }
+  }
+  line("");
+
+  line("Monitor readings");
+  if (monitors_.empty()) line("  none");
+  for (const std::string& m : monitors_) line("  " + Printable(m, kColumns - 2));
+  return r;
+}
+
+}  // namespace pw
