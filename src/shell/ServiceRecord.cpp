@@ -1,5 +1,6 @@
 #include "shell/ServiceRecord.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "model/clsIndEep_RigR4T.h"
@@ -121,13 +122,14 @@ void ServiceRecord::ProcedureStarted(const LocalTime& at, ServiceProcedure proce
 void ServiceRecord::ProcedureWrote(int32_t eeAdr, uint8_t value) {
   Entry* run = RunningEntry();
   if (!run) return;
-  for (auto& w : run->writes) {
-    if (w.first == eeAdr) {
-      w.second = value;
-      return;
-    }
+  // In address order, as the parameters are listed; the last value counts.
+  auto it = std::lower_bound(run->writes.begin(), run->writes.end(), eeAdr,
+                             [](const std::pair<int32_t, uint8_t>& w, int32_t adr) { return w.first < adr; });
+  if (it != run->writes.end() && it->first == eeAdr) {
+    it->second = value;
+  } else {
+    run->writes.insert(it, {eeAdr, value});
   }
-  run->writes.emplace_back(eeAdr, value);
 }
 
 void ServiceRecord::ProcedureEnded(const LocalTime& at, ProcedureEnd how) {
@@ -209,7 +211,11 @@ std::string ServiceRecord::EndText(ProcedureEnd how) {
 
 std::string ServiceRecord::Report(const LocalTime& reportTime, const std::string& programVersion) const {
   std::string r;
-  auto line = [&r](const std::string& text) { r += text + kCrLf; };
+  auto line = [&r](const std::string& text) {
+    // No trailing blanks: the blank line between the monitor lists stays empty.
+    const size_t end = text.find_last_not_of(' ');
+    r += (end == std::string::npos ? std::string() : text.substr(0, end + 1)) + kCrLf;
+  };
 
   const std::string title =
       std::string(kProgramTitle) + " service record (pwr4tadj " + Printable(programVersion, 20) + ")";

@@ -36,8 +36,7 @@ class ServiceRecord {
     ServiceProcedure procedure = ServiceProcedure::Atis;
     std::optional<LocalTime> ended;
     ProcedureEnd how = ProcedureEnd::Finished;
-    // Address and last value of every byte the run wrote, in the order of
-    // their first write.
+    // Address and last value of every byte the run wrote, by address.
     std::vector<std::pair<int32_t, uint8_t>> writes;
     std::string linkError;  // the message's first line
   };

@@ -67,7 +67,7 @@ void ServiceRecords::RadioRead() {
   id.modelName = radio_.radioNameM;
   id.subName = radio_.radionameS;
   id.japan = clsIndEep_RigR4T(image).RigR4TEep_GetIfJpn();
-  record_ = std::make_shared<ServiceRecord>(Now(), std::move(id), image.ReadBlock(0, image.eeSize()));
+  record_ = std::make_shared<ServiceRecord>(connectPressed_, std::move(id), image.ReadBlock(0, image.eeSize()));
   live_ = true;
   dirty_ = false;
   keptTxt_.clear();
@@ -99,6 +99,12 @@ void ServiceRecords::task() {
   if (live_) Follow();
   if (dirty_ && !keptTxt_.empty() && keepGap_.counter() == 0) WriteKept();
   window_.SetRecordMenu(CanSave(), keep_);
+}
+
+void ServiceRecords::ConnectPressed() {
+  SessionEnds();
+  // The record is dated by the press, not by the end of the clone read.
+  connectPressed_ = Now();
 }
 
 void ServiceRecords::SessionEnds() {

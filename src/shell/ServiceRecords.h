@@ -60,6 +60,7 @@ class ServiceRecords : public IServiceLog {
   // port resets the model (the image is about to be read anew); LinkError
   // before a link failure resets it (the monitor lists are still filled).
   void task();
+  void ConnectPressed();
   void SessionEnds();
   void LinkError(const std::string& message);
 
@@ -104,6 +105,7 @@ class ServiceRecords : public IServiceLog {
   std::shared_ptr<ServiceRecord> record_;
   bool live_ = false;   // the image and the lists still belong to the record
   bool dirty_ = false;  // the kept report is behind the record
+  LocalTime connectPressed_{};
 
   bool keep_ = false;
   std::string keepFolder_;

@@ -100,7 +100,7 @@ bool frmMain::lboConsole_KeyDown(int keyCode, bool shift) {
 void frmMain::cmd00_Click(int16_t index) {
   // Connect reads the radio into the image anew: the record of the last
   // Connect stops following it first.
-  if (records_ && index == frm::kButtonConnect) records_->SessionEnds();
+  if (records_ && index == frm::kButtonConnect) records_->ConnectPressed();
   if (model_) model_->RigOpFunc_ClickCmd00(index);
 }
 
