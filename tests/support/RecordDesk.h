@@ -3,12 +3,14 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "serial/IClock.h"
+#include "shell/DurableFile.h"
 #include "shell/ICalendar.h"
 #include "shell/IRecordDialogs.h"
 
@@ -81,5 +83,43 @@ inline std::vector<std::string> ReportLines(const std::string& text) {
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
 }
+
+}  // namespace pw::test
+
+namespace pw::test {
+
+// A folder nobody may write into. Where the tests run with the rights to
+// write anyway (as root), the refusal comes from the durable write's test
+// hook instead, at the step a read-only folder refuses: creating the
+// temporary file. The hook cannot tell folders apart, so while it is in
+// place no durable write succeeds anywhere.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(std::filesystem::path folder) : folder_(std::move(folder)) {
+    std::filesystem::create_directories(folder_);
+    std::filesystem::permissions(folder_,
+                                 std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    const std::filesystem::path probe = folder_ / "probe";
+    if (std::ofstream(probe).good()) {
+      std::filesystem::remove(probe);
+      DurableFile::SetStepObserver([](DurableFile::Step step) { return step != DurableFile::Step::Create; });
+      hooked_ = true;
+    }
+  }
+  ~ReadOnlyFolder() {
+    if (hooked_) DurableFile::SetStepObserver({});
+    std::error_code ec;
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  }
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+  const std::filesystem::path& path() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  bool hooked_ = false;
+};
 
 }  // namespace pw::test

@@ -1,0 +1,268 @@
+// The service record on the disk: saved when asked, kept without being
+// asked, never written over unless the technician said so, never left half
+// written, and its folders remembered in a settings section of their own.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "procedures/ProcedureBench.h"
+#include "support/ConsoleLines.h"
+#include "support/RecordDesk.h"
+
+namespace pw::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace fs = std::filesystem;
+
+constexpr const char* kName = "KQ-R4T 2026-12-10 1432";
+constexpr const char* kModChanged = "*               MOD Level:  128   129";
+
+class RecordFiles : public ::testing::Test {
+ protected:
+  RecordFiles() {
+    Records().SetCalendar(&calendar);
+    Records().SetDialogs(&dialogs);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { DurableFile::SetStepObserver({}); }
+
+  ServiceRecords& Records() { return p.b.app->records; }
+  [[nodiscard]] bool StartAndConnect() { return p.b.Start() && p.b.ConnectAndSettle(); }
+  void SwitchKeepOn(const fs::path& where) {
+    dialogs.paths.push_back(PathToUtf8(where));
+    p.b.app->main.mnuOptionKeepRecords_Click();
+  }
+  void Save(const fs::path& txt) {
+    dialogs.paths.push_back(PathToUtf8(txt));
+    p.b.app->main.mnuFileSaveRecord_Click();
+  }
+  std::vector<std::string> Files(const fs::path& where) const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(where)) names.push_back(PathToUtf8(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string Image() const {
+    const sim::Memory& m = p.b.radio.memory();
+    return std::string(m.begin(), m.end());
+  }
+
+  ProcedureBench p;
+  BenchCalendar calendar{p.b.clock};
+  ScriptedDialogs dialogs;
+  fs::path folder = p.b.dir.path() / "records";
+};
+
+TEST_F(RecordFiles, NothingToSaveBeforeAConnectHasReadARadio) {
+  ASSERT_TRUE(p.b.Start());
+  p.b.Run(200);
+  EXPECT_FALSE(p.b.window.recordSaveEnabled);
+  p.b.app->main.mnuFileSaveRecord_Click();
+  EXPECT_TRUE(dialogs.asked.empty());
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  EXPECT_TRUE(p.b.window.recordSaveEnabled);
+}
+
+TEST_F(RecordFiles, KeptRecordsHoldTheImageAtConnectAndFollowEveryChange) {
+  ASSERT_TRUE(p.b.Start());
+  SwitchKeepOn(folder);
+  EXPECT_THAT(dialogs.asked, ElementsAre("folder from ''"));
+  p.b.Run(100);
+  EXPECT_TRUE(p.b.window.recordKeepChecked);
+  const std::string before = Image();
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+
+  const fs::path txt = folder / (std::string(kName) + ".txt");
+  EXPECT_THAT(Files(folder), ElementsAre(std::string(kName) + ".bin", std::string(kName) + ".txt"));
+  EXPECT_EQ(FileBytes(folder / (std::string(kName) + ".bin")), before);
+  EXPECT_THAT(FileBytes(txt), HasSubstr("0 parameters of 128 changed."));
+
+  p.Right(kMod);
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  EXPECT_THAT(FileBytes(txt), HasSubstr(kModChanged));
+
+  // A held key: many changes, few writes, and the last change on the disk.
+  int writes = 0;
+  DurableFile::SetStepObserver([&](DurableFile::Step s) {
+    if (s == DurableFile::Step::Move) ++writes;
+    return true;
+  });
+  for (int i = 0; i < 20; ++i) {
+    p.Right(kMod);
+    p.b.Run(50);
+  }
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  EXPECT_LE(writes, 1000 / ServiceRecords::kKeepGapMs + 2);
+  EXPECT_THAT(FileBytes(txt), HasSubstr("*               MOD Level:  128   149"));
+  EXPECT_THAT(Files(folder), ElementsAre(std::string(kName) + ".bin", std::string(kName) + ".txt"))
+      << "no temporary file left beside them";
+}
+
+TEST_F(RecordFiles, TwoConnectsInOneMinuteKeepTwoRecords) {
+  ASSERT_TRUE(p.b.Start());
+  SwitchKeepOn(folder);
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  p.Right(kMod);
+  p.b.Run(100);
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  p.b.Run(500);
+  const std::string second = std::string(kName) + " (2)";
+  EXPECT_THAT(Files(folder),
+              ElementsAre(second + ".bin", second + ".txt", std::string(kName) + ".bin", std::string(kName) + ".txt"));
+  // The first record was written to its end before the second began; the
+  // second starts from what the radio holds now.
+  EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr(kModChanged));
+  const std::string report = FileBytes(folder / (second + ".txt"));
+  EXPECT_THAT(report, HasSubstr("\r\n                MOD Level:  129   129\r\n"));
+  EXPECT_THAT(report, HasSubstr("\r\n0 parameters of 128 changed.\r\n"));
+}
+
+TEST_F(RecordFiles, SwitchingKeepOnMidSessionKeepsTheRadioOnTheBench) {
+  ASSERT_TRUE(StartAndConnect());
+  p.Right(kMod);
+  p.b.Run(100);
+  SwitchKeepOn(folder);
+  p.b.Run(100);
+  EXPECT_EQ(FileBytes(folder / (std::string(kName) + ".bin")).size(), 4096u);
+  EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr(kModChanged));
+  // A cancelled folder dialog leaves it off; switching off asks nothing.
+  p.b.app->main.mnuOptionKeepRecords_Click();
+  EXPECT_FALSE(Records().keep());
+  p.b.app->main.mnuOptionKeepRecords_Click();
+  EXPECT_FALSE(Records().keep());
+  EXPECT_EQ(dialogs.asked.size(), 2u);
+}
+
+TEST_F(RecordFiles, ExistingFilesAreReplacedOnlyWhenTheTechnicianSaysSo) {
+  ASSERT_TRUE(StartAndConnect());
+  struct Case {
+    bool txtThere, binThere, answer;
+    const char* asked;  // "" when nothing is asked
+  };
+  const Case cases[] = {
+      {false, false, false, ""},          {true, false, false, "overwrite 1"}, {false, true, false, "overwrite 1"},
+      {true, true, false, "overwrite 2"}, {true, true, true, "overwrite 2"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const fs::path txt = folder / ("case " + std::to_string(++n) + ".txt");
+    const fs::path bin = folder / ("case " + std::to_string(n) + ".bin");
+    if (c.txtThere) std::ofstream(txt, std::ios::binary) << "old report";
+    if (c.binThere) std::ofstream(bin, std::ios::binary) << "old image";
+    dialogs.asked.clear();
+    dialogs.overwrite.push_back(c.answer);
+    Save(txt);
+    const bool asked = c.txtThere || c.binThere;
+    EXPECT_EQ(dialogs.asked.size(), asked ? 2u : 1u) << n;
+    if (asked) {
+      EXPECT_EQ(dialogs.asked.back(), c.asked) << n;
+    } else {
+      dialogs.overwrite.clear();
+    }
+    const bool written = !asked || c.answer;
+    EXPECT_EQ(FileBytes(bin) == Image(), written) << n;
+    EXPECT_EQ(FileBytes(txt).rfind("PW-R4T ADJ", 0) == 0, written) << n;
+    if (!written) {
+      EXPECT_EQ(FileBytes(txt), c.txtThere ? "old report" : "") << n;
+      EXPECT_EQ(FileBytes(bin), c.binThere ? "old image" : "") << n;
+    }
+  }
+}
+
+TEST_F(RecordFiles, TheChosenNameGetsTxtAndTheImageGoesBesideIt) {
+  ASSERT_TRUE(StartAndConnect());
+  const struct {
+    const char* chosen;
+    const char* txt;
+    const char* bin;
+  } cases[] = {
+      {"radio 7", "radio 7.txt", "radio 7.bin"},
+      {"radio 8.TXT", "radio 8.TXT", "radio 8.bin"},
+      {"radio 9.bin", "radio 9.bin.txt", "radio 9.bin.bin"},
+  };
+  for (const auto& c : cases) {
+    Save(folder / c.chosen);
+    EXPECT_EQ(FileBytes(folder / c.bin), Image()) << c.chosen;
+    EXPECT_THAT(FileBytes(folder / c.txt), HasSubstr("service record")) << c.chosen;
+  }
+  // The next save dialog opens where the last one saved.
+  Save({});
+  EXPECT_EQ(dialogs.asked.back(), "save in '" + PathToUtf8(folder) + "' as '" + kName + ".txt'");
+}
+
+TEST_F(RecordFiles, AFailedWriteSaysSoLeavesNoHalfRecordAndTheRecordCanGoElsewhere) {
+  const std::string before = Image();
+  ASSERT_TRUE(StartAndConnect());
+  p.Right(kMod);
+  p.b.Run(200);
+  {
+    ReadOnlyFolder locked(p.b.dir.path() / "locked");
+    Save(locked.path() / "r.txt");
+    EXPECT_THAT(p.b.window.messages,
+                ElementsAre("Cannot write the service record to " + PathToUtf8(locked.path() / "r.bin") + "."));
+    EXPECT_TRUE(Files(locked.path()).empty());
+  }
+  // The image went, the report did not: the new image goes too.
+  int creates = 0;
+  DurableFile::SetStepObserver([&](DurableFile::Step s) { return s != DurableFile::Step::Create || ++creates != 2; });
+  Save(folder / "r.txt");
+  DurableFile::SetStepObserver({});
+  EXPECT_EQ(p.b.window.messages.back(), "Cannot write the service record to " + PathToUtf8(folder / "r.txt") + ".");
+  EXPECT_TRUE(Files(folder).empty());
+
+  Save(folder / "r.txt");
+  EXPECT_EQ(p.b.window.messages.size(), 2u);
+  EXPECT_THAT(FileBytes(folder / "r.txt"), HasSubstr(kModChanged));
+  EXPECT_EQ(FileBytes(folder / "r.bin"), before);
+}
+
+TEST_F(RecordFiles, AKeptFolderThatRefusesSaysSoOnceAndTheRecordStaysWhole) {
+  ASSERT_TRUE(p.b.Start());
+  const std::string before = Image();
+  ReadOnlyFolder locked(p.b.dir.path() / "locked");
+  SwitchKeepOn(locked.path());
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  for (int i = 0; i < 5; ++i) {
+    p.Right(kMod);
+    p.b.Run(400);
+  }
+  ASSERT_EQ(p.b.window.messages.size(), 1u);
+  EXPECT_THAT(p.b.window.messages[0], HasSubstr("Cannot write the service record to "));
+  EXPECT_TRUE(Files(locked.path()).empty());
+  ASSERT_NE(Records().record(), nullptr);
+  EXPECT_EQ(Records().record()->before(), ByteStr(before.begin(), before.end()));
+  EXPECT_EQ(Records().record()->ChangedParameters(), 1);
+}
+
+TEST_F(RecordFiles, FoldersAndTheKeepSwitchLiveInTheirOwnSettingsSection) {
+  const fs::path settings = p.b.dir.path() / "PWR4TADJ.rs";
+  std::ofstream(settings, std::ios::binary) << "[OPTION]\r\nComPort=2\r\nComAutoRelease=1\r\n"
+                                            << "[SERVICE RECORD]\r\nLastFolder=/srv/last\r\nKeepRecords=1\r\n"
+                                            << "KeepFolder=" << PathToUtf8(folder) << "\r\n";
+  ASSERT_TRUE(StartAndConnect());
+  EXPECT_TRUE(Records().keep());
+  EXPECT_EQ(Records().keepFolder(), PathToUtf8(folder));
+  EXPECT_EQ(Records().lastFolder(), "/srv/last");
+  EXPECT_EQ(Files(folder).size(), 2u) << "kept from the first Connect on";
+
+  // A folder too long to read back whole is forgotten rather than cut.
+  Save(fs::path("/") / std::string(300, 'd') / "r.txt");
+  p.b.app->main.mnuOptionKeepRecords_Click();  // off
+  p.b.app->ReleaseComForm();
+  EXPECT_EQ(FileBytes(settings),
+            "[OPTION]\r\nComPort=2\r\nComAutoRelease=1\r\n"
+            "[SERVICE RECORD]\r\nLastFolder=\r\nKeepRecords=0\r\nKeepFolder=" +
+                PathToUtf8(folder) + "\r\n");
+}
+
+TEST_F(RecordFiles, AKeepSwitchWithoutAFolderStaysOff) {
+  std::ofstream(p.b.dir.path() / "PWR4TADJ.rs", std::ios::binary) << "[SERVICE RECORD]\r\nKeepRecords=1\r\n";
+  ASSERT_TRUE(p.b.Start());
+  EXPECT_FALSE(Records().keep());
+}
+
+}  // namespace
+}  // namespace pw::test
