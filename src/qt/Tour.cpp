@@ -82,6 +82,7 @@ void Tour::Poll() {
       if (window_.FrameVisible(3) && !window_.dispParaText()->toPlainText().isEmpty()) {
         if (!Grab(QStringLiteral("3-dump.png"))) return;
         PrintLists();
+        if (!SaveRecord()) return;
         Finish(0);
       }
       break;
@@ -126,6 +127,21 @@ bool Tour::Grab(const QString& name) {
     return false;
   }
   std::printf("picture: %s\n", path.toLocal8Bit().constData());
+  return true;
+}
+
+bool Tour::SaveRecord() {
+  const ServiceRecord* record = app_.records.record();
+  if (!record) {
+    Finish(1, QStringLiteral("no service record after Connect"));
+    return false;
+  }
+  const QString path = QDir(folder_).filePath(QString::fromStdString(record->BaseName()) + QStringLiteral(".txt"));
+  if (!app_.records.SaveTo(QDir::toNativeSeparators(path).toStdString())) {
+    Finish(1, QStringLiteral("cannot write the service record %1").arg(path));
+    return false;
+  }
+  std::printf("service record: %s\n", path.toLocal8Bit().constData());
   return true;
 }
 

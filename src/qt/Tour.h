@@ -1,8 +1,9 @@
 // A scripted walk through the program for machines without a technician:
 // Connect, wait for the console, step MOD once, reload the monitor readings,
-// show the parameter dump; a picture of the window at each page, and the
-// console and monitor lines on stdout. It runs on a timer like everything
-// else, and gives up (code 1) rather than hang.
+// show the parameter dump; a picture of the window at each page, the
+// console and monitor lines on stdout, and the session's service record in
+// the same folder. It runs on a timer like everything else, and gives up
+// (code 1) rather than hang.
 #pragma once
 
 #include <QElapsedTimer>
@@ -38,6 +39,8 @@ class Tour : public QObject {
   void StepMod();
   void PressKey(QWidget* target, int key);
   void PrintLists() const;
+  // The session's service record into the tour's folder, beside the pictures.
+  bool SaveRecord();
   void Finish(int code, const QString& why = {});
 
   PwApp& app_;

@@ -22,6 +22,7 @@
 #include "qt/PortMap.h"
 #include "qt/QtClock.h"
 #include "qt/QtSerialPort.h"
+#include "qt/RecordDialogs.h"
 #include "qt/SerialDevices.h"
 #include "qt/SettingsLocation.h"
 #include "qt/StartupBox.h"
@@ -146,6 +147,9 @@ int main(int argc, char** argv) {
   pw::MainWindow window;
   pw::PwApp app(port, clock, window, settingsFolder, constIni.Chosen());
   app.gCom.profMain.SeedFile = settingsSeed;
+  pw::RecordDialogs recordDialogs(&window);
+  app.records.SetDialogs(&recordDialogs);
+  app.records.SetProgramVersion(PW_VERSION);
 
   // When the system refuses a port, the status bar says why; the program's
   // own message about it stays as it is.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <fstream>

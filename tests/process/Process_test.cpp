@@ -133,6 +133,15 @@ TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
   EXPECT_TRUE(out.contains("       MOD")) << out.toStdString();
   EXPECT_TRUE(out.contains("[A/D]")) << out.toStdString();
   EXPECT_TRUE(out.contains("[SQL Calced]")) << out.toStdString();
+  // Its service record beside the pictures: the report and the image as read.
+  const QStringList reports = QDir(shots).entryList({QStringLiteral("KQ-R4T *.txt")});
+  ASSERT_EQ(reports.size(), 1) << out.toStdString();
+  const std::string report = ReadFile(QDir(shots).filePath(reports[0]).toStdString());
+  EXPECT_NE(report.find("*               MOD Level:  128   129\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("  Port:      COM 1 (" + link.toStdString() + ")\r\n"), std::string::npos) << report;
+  QString bin = reports[0];
+  bin.replace(QStringLiteral(".txt"), QStringLiteral(".bin"));
+  EXPECT_EQ(QFileInfo(QDir(shots).filePath(bin)).size(), 4096);
   // The tour stepped MOD from the radio's 128 to 129: one E8 with "81" in
   // ASCII hex reached the radio.
   const std::string log = ReadFile(frames.toStdString());

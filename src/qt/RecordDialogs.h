@@ -1,0 +1,33 @@
+// The service record's questions as desktop dialogs. Each opens
+// window-modal with open() and answers from the event loop, so the
+// heartbeat and the radio go on while the technician chooses.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "shell/IRecordDialogs.h"
+
+class QDialog;
+
+namespace pw {
+
+class RecordDialogs : public IRecordDialogs {
+ public:
+  explicit RecordDialogs(QWidget* parent) : parent_(parent) {}
+
+  void AskSaveFile(const std::string& folder, const std::string& name, PathReply reply) override;
+  void AskFolder(const std::string& folder, PathReply reply) override;
+  void AskOverwrite(const std::vector<std::string>& paths, std::function<void(bool)> reply) override;
+
+  // The dialog on screen, if any; for tests.
+  QDialog* open() const { return open_; }
+
+ private:
+  void Show(QDialog* dialog);
+
+  QWidget* parent_;
+  QPointer<QDialog> open_;
+};
+
+}  // namespace pw
