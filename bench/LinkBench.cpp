@@ -6,7 +6,10 @@
 
 #include "clone/Nbx3Frame.h"
 #include "clone/clsCmcNbx3Drv.h"
+#include "shell/DurableFile.h"
+#include "shell/ServiceRecord.h"
 #include "shell/frmMain.h"
+#include "support/TempDir.h"
 #include "support/Bench.h"
 
 namespace pw {
@@ -153,6 +156,18 @@ void BM_IdleTick(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_IdleTick);
+
+// Wall time of one rewrite of a kept service record (report text and a
+// durable replace, sync included), which runs inside a heartbeat tick.
+void BM_KeptReportWrite(benchmark::State& state) {
+  test::TempDir dir;
+  const ServiceRecord record({2026, 12, 10, 14, 32, 0}, {1, "/dev/ttyUSB0", "2320", "0001", false}, ByteStr(4096, 0));
+  const auto path = dir.path() / "KQ-R4T 2026-12-10 1432.txt";
+  for (auto _ : state) {
+    if (!DurableFile::Replace(path, record.Report({2026, 12, 10, 14, 40, 0}, "bench"))) state.SkipWithError("write");
+  }
+}
+BENCHMARK(BM_KeptReportWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace pw
