@@ -25,7 +25,6 @@ QString StartFolder(const std::string& folder) {
 void RecordDialogs::Show(QDialog* dialog) {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::WindowModal);
-  open_ = dialog;
   dialog->open();  // not exec(): no second event loop around the heartbeat
 }
 

@@ -3,7 +3,6 @@
 // heartbeat and the radio go on while the technician chooses.
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 #include "shell/IRecordDialogs.h"
@@ -20,14 +19,10 @@ class RecordDialogs : public IRecordDialogs {
   void AskFolder(const std::string& folder, PathReply reply) override;
   void AskOverwrite(const std::vector<std::string>& paths, std::function<void(bool)> reply) override;
 
-  // The dialog on screen, if any; for tests.
-  QDialog* open() const { return open_; }
-
  private:
-  void Show(QDialog* dialog);
+  static void Show(QDialog* dialog);
 
   QWidget* parent_;
-  QPointer<QDialog> open_;
 };
 
 }  // namespace pw

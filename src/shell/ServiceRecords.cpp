@@ -59,7 +59,7 @@ ServiceRecords::ServiceRecords(const Links& links)
 
 void ServiceRecords::RadioRead() {
   // The last record's final state reaches its kept report before it goes.
-  if (dirty_ && !keptTxt_.empty()) WriteKept();
+  Flush();
   const clsCmcEeprom& image = radio_.eepImage();
   ServiceRecord::Identity id;
   id.portNo = com_.comPortNum();
@@ -99,6 +99,10 @@ void ServiceRecords::task() {
   if (live_) Follow();
   if (dirty_ && !keptTxt_.empty() && keepGap_.counter() == 0) WriteKept();
   window_.SetRecordMenu(CanSave(), keep_);
+}
+
+void ServiceRecords::Flush() {
+  if (dirty_ && !keptTxt_.empty()) WriteKept();
 }
 
 void ServiceRecords::ConnectPressed() {

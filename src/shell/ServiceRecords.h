@@ -60,6 +60,8 @@ class ServiceRecords : public IServiceLog {
   // port resets the model (the image is about to be read anew); LinkError
   // before a link failure resets it (the monitor lists are still filled).
   void task();
+  // Writes what the kept report is still behind by: at every way out.
+  void Flush();
   void ConnectPressed();
   void SessionEnds();
   void LinkError(const std::string& message);

@@ -48,6 +48,8 @@ bool PwApp::Main() {
 }
 
 void PwApp::ReleaseComForm() {
+  // A change made in the last moments is still owed to the kept report.
+  records.Flush();
   if (settingsLoaded_) {
     gCom.AllOver();
   } else {

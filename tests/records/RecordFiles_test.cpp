@@ -101,6 +101,18 @@ TEST_F(RecordFiles, KeptRecordsHoldTheImageAtConnectAndFollowEveryChange) {
       << "no temporary file left beside them";
 }
 
+TEST_F(RecordFiles, TheLastChangeReachesTheKeptReportOnTheWayOut) {
+  ASSERT_TRUE(p.b.Start());
+  SwitchKeepOn(folder);
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  p.Right(kMod);
+  p.b.Run(100);
+  p.Right(kMod);
+  p.b.Run(50);  // within the gap between two writes
+  p.b.app->ReleaseComForm();
+  EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr("*               MOD Level:  128   130"));
+}
+
 TEST_F(RecordFiles, TwoConnectsInOneMinuteKeepTwoRecords) {
   ASSERT_TRUE(p.b.Start());
   SwitchKeepOn(folder);
@@ -199,7 +211,9 @@ TEST_F(RecordFiles, AFailedWriteSaysSoLeavesNoHalfRecordAndTheRecordCanGoElsewhe
   p.Right(kMod);
   p.b.Run(200);
   {
-    ReadOnlyFolder locked(p.b.dir.path() / "locked");
+    // "\new\r.bin" on Windows: the message shows the path as it is, with
+    // no "\n" or "\r" taken for a line break.
+    ReadOnlyFolder locked(p.b.dir.path() / "new");
     Save(locked.path() / "r.txt");
     EXPECT_THAT(p.b.window.messages,
                 ElementsAre("Cannot write the service record to " + PathToUtf8(locked.path() / "r.bin") + "."));
