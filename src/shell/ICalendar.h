@@ -4,18 +4,9 @@
 
 #include <ctime>
 
+#include "shell/LocalTime.h"
+
 namespace pw {
-
-struct LocalTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-
-  friend bool operator==(const LocalTime&, const LocalTime&) = default;
-};
 
 class ICalendar {
  public:

@@ -17,19 +17,12 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/LocalTime.h"
+
 namespace pw {
 
 // A date and time as the store writes it: "yyyy.mm.dd-hh:mm:ss".
-struct ProfileDate {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-
-  friend bool operator==(const ProfileDate&, const ProfileDate&) = default;
-};
+using ProfileDate = LocalTime;
 
 class clsCmcProfileIO {
  public:

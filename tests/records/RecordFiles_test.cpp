@@ -35,6 +35,12 @@ class RecordFiles : public ::testing::Test {
     dialogs.paths.push_back(PathToUtf8(where));
     p.b.app->main.mnuOptionKeepRecords_Click();
   }
+  // Started with Option > Keep service records on, then connected.
+  [[nodiscard]] bool ConnectKeeping() {
+    if (!p.b.Start()) return false;
+    SwitchKeepOn(folder);
+    return p.b.ConnectAndSettle();
+  }
   void Save(const fs::path& txt) {
     dialogs.paths.push_back(PathToUtf8(txt));
     p.b.app->main.mnuFileSaveRecord_Click();
@@ -102,9 +108,7 @@ TEST_F(RecordFiles, KeptRecordsHoldTheImageAtConnectAndFollowEveryChange) {
 }
 
 TEST_F(RecordFiles, TheLastChangeReachesTheKeptReportOnTheWayOut) {
-  ASSERT_TRUE(p.b.Start());
-  SwitchKeepOn(folder);
-  ASSERT_TRUE(p.b.ConnectAndSettle());
+  ASSERT_TRUE(ConnectKeeping());
   p.Right(kMod);
   p.b.Run(100);
   p.Right(kMod);
@@ -114,9 +118,7 @@ TEST_F(RecordFiles, TheLastChangeReachesTheKeptReportOnTheWayOut) {
 }
 
 TEST_F(RecordFiles, TwoConnectsInOneMinuteKeepTwoRecords) {
-  ASSERT_TRUE(p.b.Start());
-  SwitchKeepOn(folder);
-  ASSERT_TRUE(p.b.ConnectAndSettle());
+  ASSERT_TRUE(ConnectKeeping());
   p.Right(kMod);
   p.b.Run(100);
   ASSERT_TRUE(p.b.ConnectAndSettle());
