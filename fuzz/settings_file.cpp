@@ -50,6 +50,11 @@ std::string ReadFile(const fs::path& p) {
   return s.str();
 }
 
+// The file's text after a UTF-8 byte-order mark, which is not part of its
+// first line; a write keeps the mark in front.
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+std::string WithoutBom(const std::string& text) { return text.rfind(kBom, 0) == 0 ? text.substr(kBom.size()) : text; }
+
 // Lines as the store splits them: CR LF, LF or CR ends a line.
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -212,7 +217,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     // A key that was there is rewritten in place; a new one adds its line
     // (and its section's line when the section was missing too).
-    const std::vector<std::string> oldLines = Lines(original), newLines = Lines(now);
+    CHECK((original.rfind(kBom, 0) == 0) == (now.rfind(kBom, 0) == 0));
+    const std::vector<std::string> oldLines = Lines(WithoutBom(original)), newLines = Lines(WithoutBom(now));
     if (hadKey) {
       CHECK(newLines.size() == oldLines.size());
       CHECK(KeptInOrder(oldLines, newLines));

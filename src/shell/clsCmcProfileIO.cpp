@@ -96,6 +96,9 @@ bool clsCmcProfileIO::WriteText(const std::string& key, const std::string& rawTe
     return false;
   }
   if (Contains(text, "\r\n")) return false;
+  // A value in matching quotes would lose them when read ("x" reads as x).
+  const std::string bare = Trim(text);
+  if (bare.size() >= 2 && (bare.front() == '"' || bare.front() == '\'') && bare.back() == bare.front()) return false;
 
   try {
     fs::path target = PathFromUtf8(GetMyProfile());

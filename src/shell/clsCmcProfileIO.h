@@ -66,7 +66,7 @@ class clsCmcProfileIO {
   // "yyyy.mm.dd-hh:mm:ss". Returns false, with the file untouched, when the
   // value cannot be written so that it reads back (a float or double that is
   // not finite, a date that is not a real calendar date and time, a text
-  // holding CR or LF), when the section or key name could not be found again
+  // holding CR or LF or standing in matching quotes), when the section or key name could not be found again
   // in the file (empty, or holding "]", "=", CR, LF or NUL, or a key starting
   // with "[" or ";"), when the file exists but is unreadable, read-only, not a
   // regular file or oversized, or when writing or replacing the file fails

@@ -348,6 +348,8 @@ TEST_F(ProfileFileTest, ValuesThatCouldNotBeReadBackAreNotWritten) {
   EXPECT_FALSE(io_.saveData("DT", ProfileDate{10000, 1, 1, 0, 0, 0}));
   EXPECT_FALSE(io_.saveData("S", "two\nlines"));
   EXPECT_FALSE(io_.saveData("S", "two\rlines"));
+  EXPECT_FALSE(io_.saveData("S", "\"\""));
+  EXPECT_FALSE(io_.saveData("S", " 'quoted' "));
   EXPECT_FALSE(io_.saveData("", int16_t{1}));
   EXPECT_FALSE(io_.saveData("a=b", int16_t{1}));
   EXPECT_FALSE(io_.saveData("[X]", int16_t{1}));
