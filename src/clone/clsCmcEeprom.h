@@ -25,6 +25,8 @@ class clsCmcEeprom {
   int16_t WriteBlock(int32_t adr, const ByteStr& data);
   // Bytes outside the image read as 0 rather than touching foreign memory.
   ByteStr ReadBlock(int32_t adr, int32_t siz) const;
+  // The whole image, for readers that compare it every tick without a copy.
+  const ByteStr& bytes() const { return bytes_; }
 
  private:
   bool Valid(int64_t adr) const { return adr >= 0 && adr < eeSize(); }

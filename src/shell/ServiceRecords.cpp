@@ -133,7 +133,7 @@ void ServiceRecords::Follow() {
     for (int i = 0; i < box.ListCount(); ++i) lines.push_back(box.List(i));
   }
   // Both, not either: the lists must follow even when the image did not change.
-  const bool imageChanged = record_->FollowImage(image.ReadBlock(0, image.eeSize()));
+  const bool imageChanged = record_->FollowImage(image.bytes());
   const bool listsChanged = record_->FollowMonitors(std::move(lines));
   if (imageChanged || listsChanged) dirty_ = true;
 }

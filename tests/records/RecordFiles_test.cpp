@@ -117,6 +117,24 @@ TEST_F(RecordFiles, TheLastChangeReachesTheKeptReportOnTheWayOut) {
   EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr("*               MOD Level:  128   130"));
 }
 
+// Readings change only when the technician reloads; the kept report then
+// holds the new ones, as the window shows them.
+TEST_F(RecordFiles, AReloadsNewReadingsReachTheKeptReport) {
+  ASSERT_TRUE(ConnectKeeping());
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  const fs::path txt = folder / (std::string(kName) + ".txt");
+  auto temps = [&] { return p.b.window.monitors[0].lines.at(5); };
+  const std::string before = temps();
+  EXPECT_THAT(FileBytes(txt), HasSubstr("  " + before + "\r\n"));
+
+  p.b.radio.setTemperatureC(40.0);
+  p.b.Key(keys::kF5);
+  ASSERT_TRUE(p.b.RunUntil([&] { return temps() != before && temps() != "----"; }, 5000));
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  EXPECT_THAT(FileBytes(txt), HasSubstr("  " + temps() + "\r\n"));
+  EXPECT_THAT(FileBytes(txt), Not(HasSubstr("  " + before + "\r\n")));
+}
+
 TEST_F(RecordFiles, TwoConnectsInOneMinuteKeepTwoRecords) {
   ASSERT_TRUE(ConnectKeeping());
   p.Right(kMod);
