@@ -67,7 +67,7 @@ void ServiceRecords::RadioRead() {
   id.modelName = radio_.radioNameM;
   id.subName = radio_.radionameS;
   id.japan = clsIndEep_RigR4T(image).RigR4TEep_GetIfJpn();
-  record_ = std::make_shared<ServiceRecord>(connectPressed_, std::move(id), image.ReadBlock(0, image.eeSize()));
+  record_ = std::make_shared<ServiceRecord>(connectPressed_, std::move(id), image.bytes());
   live_ = true;
   dirty_ = false;
   keptTxt_.clear();
