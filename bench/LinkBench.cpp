@@ -4,13 +4,13 @@
 
 #include <ctime>
 
-#include "clone/Nbx3Frame.h"
+#include "base/DurableFile.h"
 #include "clone/clsCmcNbx3Drv.h"
-#include "shell/DurableFile.h"
-#include "shell/ServiceRecord.h"
+#include "clone/Nbx3Frame.h"
+#include "record/ServiceRecord.h"
 #include "shell/frmMain.h"
-#include "support/TempDir.h"
 #include "support/Bench.h"
+#include "support/TempDir.h"
 
 namespace pw {
 namespace {

@@ -5,9 +5,13 @@
 # core is compiled everywhere at once.
 
 # The core: standard C++ only.
-file(GLOB_RECURSE PW_CORE_SOURCES CONFIGURE_DEPENDS
-  ${PW_ROOT}/src/shell/*.cpp ${PW_ROOT}/src/serial/*.cpp ${PW_ROOT}/src/clone/*.cpp
-  ${PW_ROOT}/src/console/*.cpp ${PW_ROOT}/src/model/*.cpp)
+# Its folders, bottom to top (scripts/check-layers keeps includes pointing down).
+set(PW_CORE_LAYERS base platform settings serial clone console layout model record shell)
+set(PW_CORE_SOURCES)
+foreach(_layer IN LISTS PW_CORE_LAYERS)
+  file(GLOB_RECURSE _layer_sources CONFIGURE_DEPENDS ${PW_ROOT}/src/${_layer}/*.cpp)
+  list(APPEND PW_CORE_SOURCES ${_layer_sources})
+endforeach()
 
 # The simulated radio on virtual time, on every platform.
 set(PW_SIM_SOURCES

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Common.h"
+#include "base/ProgramTitle.h"
 #include "FuzzInput.h"
 #include "model/ExtParameterFile.h"
-#include "shell/Common.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "FuzzInput.h"
+#include "base/Common.h"
 #include "clone/Nbx3Frame.h"
-#include "shell/Common.h"
+#include "FuzzInput.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "FuzzInput.h"
-#include "clone/Nbx3Frame.h"
 #include "clone/clsCmcEeprom.h"
 #include "clone/clsCmcNbx3Drv.h"
-#include "serial/IClock.h"
+#include "clone/Nbx3Frame.h"
+#include "FuzzInput.h"
+#include "platform/IClock.h"
 
 namespace {
 

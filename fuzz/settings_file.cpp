@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "shell/clsCmcProfileIO.h"
+#include "settings/clsCmcProfileIO.h"
 
 namespace {
 

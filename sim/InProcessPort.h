@@ -5,8 +5,8 @@
 // any other COM number goes to the real port given.
 #pragma once
 
-#include "serial/IClock.h"
-#include "serial/ISerialPort.h"
+#include "platform/IClock.h"
+#include "platform/ISerialPort.h"
 #include "sim/Radio.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // the transmit buffer, and the write itself.
 #pragma once
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw::frame {
 

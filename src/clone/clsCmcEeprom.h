@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw {
 

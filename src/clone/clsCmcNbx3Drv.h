@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "clone/INbx3Link.h"
+#include "base/Common.h"
 #include "clone/clsCmcEeprom.h"
+#include "clone/INbx3Link.h"
 #include "serial/clsCmcTick.h"
-#include "shell/Common.h"
 
 namespace pw {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw {
 

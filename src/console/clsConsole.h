@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "clone/IE8Sequencer.h"
 #include "clone/clsCmcEeprom.h"
+#include "clone/IE8Sequencer.h"
 #include "console/IConsoleEvents.h"
-#include "console/IListBox.h"
+#include "platform/IListBox.h"
 
 namespace pw {
 

@@ -9,9 +9,10 @@
 #include <system_error>
 #include <vector>
 
-#include "shell/Common.h"
-#include "shell/TextScan.h"
-#include "shell/Utf8Path.h"
+#include "base/Common.h"
+#include "base/ProgramTitle.h"
+#include "base/TextScan.h"
+#include "base/Utf8Path.h"
 
 namespace pw {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/IWindow.h"
+#include "platform/IWindow.h"
 
 namespace pw {
 

@@ -1,7 +1,7 @@
 #include "model/clsIndOp_RigR4T.h"
 
 #include "clone/clsCmcNbx3Drv.h"
-#include "shell/FormLayout.h"
+#include "layout/FormLayout.h"
 
 namespace pw {
 

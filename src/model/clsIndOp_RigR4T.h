@@ -10,16 +10,16 @@
 
 #include "clone/clsCmcNbx3Sequence.h"
 #include "clone/clsCmcRadio.h"
-#include "console/IConsoleEvents.h"
 #include "console/clsConsole.h"
+#include "console/IConsoleEvents.h"
+#include "model/clsIndEep_RigR4T.h"
 #include "model/ExtParameterFile.h"
 #include "model/IModelOwner.h"
 #include "model/IServiceLog.h"
 #include "model/RigR4T_Events.h"
 #include "model/RigR4T_States.h"
-#include "model/clsIndEep_RigR4T.h"
+#include "platform/IWindow.h"
 #include "serial/clsCmcTick.h"
-#include "shell/IWindow.h"
 
 namespace pw {
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <set>
 
+#include "base/ProgramTitle.h"
 #include "qt/PortMap.h"
 
 #ifndef PW_VERSION
@@ -13,8 +14,6 @@
 namespace pw {
 
 namespace {
-
-constexpr const char* kProgramTitle = "PW-R4T ADJ Rev.1.1";
 
 // Options that QApplication takes out of the argument list itself, with and
 // without a value. They are only known once it has started, and starting it

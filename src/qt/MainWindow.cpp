@@ -18,10 +18,11 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "base/Common.h"
+#include "base/ProgramTitle.h"
 #include "qt/AppIcon.h"
 #include "qt/Guard.h"
 #include "qt/KeyMap.h"
-#include "shell/Common.h"
 #include "shell/frmMain.h"
 
 namespace pw {

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "layout/FormLayout.h"
+#include "platform/IWindow.h"
 #include "qt/QtListBox.h"
 #include "qt/Twips.h"
-#include "shell/FormLayout.h"
-#include "shell/IWindow.h"
 
 class QAction;
 class QFrame;

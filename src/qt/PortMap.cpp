@@ -1,8 +1,8 @@
 #include "qt/PortMap.h"
 
-#include "serial/PortName.h"
 #include "serial/frmCom.h"
-#include "shell/clsCmcProfileIO.h"
+#include "serial/PortName.h"
+#include "settings/clsCmcProfileIO.h"
 
 namespace pw {
 

@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <cstdint>
 
-#include "serial/IClock.h"
+#include "platform/IClock.h"
 
 namespace pw {
 

@@ -4,7 +4,7 @@
 
 #include <QListWidget>
 
-#include "console/IListBox.h"
+#include "platform/IListBox.h"
 
 namespace pw {
 

@@ -22,8 +22,8 @@
 #include <deque>
 #include <optional>
 
+#include "platform/ISerialPort.h"
 #include "qt/PortMap.h"
-#include "serial/ISerialPort.h"
 #include "serial/LineMarkDecoder.h"
 
 namespace pw {

@@ -4,8 +4,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "base/Common.h"
+#include "base/ProgramTitle.h"
 #include "qt/Guard.h"
-#include "shell/Common.h"
 
 namespace pw {
 

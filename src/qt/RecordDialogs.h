@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "shell/IRecordDialogs.h"
+#include "platform/IRecordDialogs.h"
 
 class QDialog;
 

@@ -4,7 +4,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "shell/Common.h"
+#include "base/Common.h"
+#include "base/ProgramTitle.h"
 
 namespace pw {
 

@@ -1,6 +1,6 @@
 #include "serial/LineMarkDecoder.h"
 
-#include "serial/ISerialPort.h"
+#include "platform/ISerialPort.h"
 
 namespace pw {
 

@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw {
 

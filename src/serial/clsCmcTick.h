@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "serial/IClock.h"
+#include "platform/IClock.h"
 
 namespace pw {
 

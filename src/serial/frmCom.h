@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "clone/INbx3Link.h"
 #include "clone/clsCmcNbx3Drv.h"
-#include "serial/IClock.h"
-#include "serial/ISerialPort.h"
-#include "shell/clsCmcProfileIO.h"
+#include "clone/INbx3Link.h"
+#include "platform/IClock.h"
+#include "platform/ISerialPort.h"
+#include "settings/clsCmcProfileIO.h"
 
 namespace pw {
 

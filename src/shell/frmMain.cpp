@@ -3,17 +3,18 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ProgramTitle.h"
 #include "clone/clsCmcNbx3Sequence.h"
 #include "console/clsConsole.h"
 #include "model/clsIndOp_RigR4T.h"
-#include "shell/ServiceRecords.h"
+#include "record/ServiceRecords.h"
+#include "shell/MsgBoxApp.h"
 
 namespace pw {
 
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-constexpr const char* kRadioName = "KQ-R4T";
 
 // The typed-key watch keeps both of its texts only in shifted form: each
 // trigger character is the typed one plus 1, upper-cased; the caption is

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "model/IModelOwner.h"
+#include "platform/IWindow.h"
 #include "serial/frmCom.h"
-#include "shell/IWindow.h"
 
 namespace pw {
 

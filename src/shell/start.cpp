@@ -1,5 +1,7 @@
 #include "shell/start.h"
 
+#include "shell/MsgBoxApp.h"
+
 namespace pw {
 
 PwApp::PwApp(ISerialPort& port, IClock& clock, IWindow& window, const std::string& programFolder,

@@ -10,8 +10,8 @@
 #include "clone/clsCmcRadio.h"
 #include "console/clsConsole.h"
 #include "model/clsIndOp_RigR4T.h"
+#include "record/ServiceRecords.h"
 #include "serial/frmCom.h"
-#include "shell/ServiceRecords.h"
 #include "shell/frmMain.h"
 
 namespace pw {

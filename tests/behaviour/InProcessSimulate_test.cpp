@@ -6,7 +6,7 @@
 #include <fstream>
 #include <memory>
 
-#include "shell/Utf8Path.h"
+#include "base/Utf8Path.h"
 #include "shell/start.h"
 #include "sim/InProcessPort.h"
 #include "support/Bench.h"

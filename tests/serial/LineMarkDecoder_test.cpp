@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/ISerialPort.h"
+#include "platform/ISerialPort.h"
 
 namespace pw {
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/Utf8Path.h"
+#include "base/Utf8Path.h"
 #include "shell/start.h"
 #include "support/RecordingWindow.h"
 #include "support/SimPort.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "serial/IClock.h"
-#include "shell/DurableFile.h"
-#include "shell/ICalendar.h"
-#include "shell/IRecordDialogs.h"
+#include "base/DurableFile.h"
+#include "platform/ICalendar.h"
+#include "platform/IClock.h"
+#include "platform/IRecordDialogs.h"
 
 namespace pw::test {
 

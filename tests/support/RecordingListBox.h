@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/IListBox.h"
+#include "platform/IListBox.h"
 
 namespace pw::test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/FormLayout.h"
-#include "shell/IWindow.h"
+#include "layout/FormLayout.h"
+#include "platform/IWindow.h"
 #include "support/RecordingListBox.h"
 
 namespace pw::test {

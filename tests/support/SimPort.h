@@ -15,8 +15,8 @@
 #include <memory>
 #include <set>
 
-#include "serial/IClock.h"
-#include "serial/ISerialPort.h"
+#include "platform/IClock.h"
+#include "platform/ISerialPort.h"
 #include "sim/Radio.h"
 
 namespace pw::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 #include "sim/Radio.h"
 
 namespace pw::test {

@@ -1,6 +1,6 @@
-#include "shell/ProfileLines.h"
+#include "settings/ProfileLines.h"
 
-#include "shell/TextScan.h"
+#include "base/TextScan.h"
 
 namespace pw::profile {
 

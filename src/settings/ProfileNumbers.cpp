@@ -1,7 +1,7 @@
-#include "shell/ProfileNumbers.h"
+#include "settings/ProfileNumbers.h"
 
-#include "shell/TextScan.h"
-#include "shell/clsCmcProfileIO.h"
+#include "base/TextScan.h"
+#include "settings/clsCmcProfileIO.h"
 
 namespace pw {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-#include "shell/IWindow.h"
+#include "platform/IWindow.h"
 
 namespace pw {
 

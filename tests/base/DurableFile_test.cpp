@@ -1,4 +1,4 @@
-#include "shell/DurableFile.h"
+#include "base/DurableFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Utf8Path.h"
+#include "base/Utf8Path.h"
 #include "support/TempDir.h"
 
 namespace pw {

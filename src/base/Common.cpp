@@ -1,12 +1,8 @@
-#include "shell/Common.h"
+#include "base/Common.h"
 
 #include <cctype>
 
-#include "shell/IWindow.h"
-
 namespace pw {
-
-int MsgBoxApp(IWindow& window, const std::string& text) { return window.MsgBox(StrExpandNewLine(text), kProgramTitle); }
 
 std::string StrExpandNewLine(std::string text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {

@@ -16,10 +16,10 @@
 #include <string>
 
 #include "model/IServiceLog.h"
+#include "platform/ICalendar.h"
+#include "platform/IRecordDialogs.h"
+#include "record/ServiceRecord.h"
 #include "serial/clsCmcTick.h"
-#include "shell/ICalendar.h"
-#include "shell/IRecordDialogs.h"
-#include "shell/ServiceRecord.h"
 
 namespace pw {
 

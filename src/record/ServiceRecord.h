@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/Common.h"
 #include "model/IServiceLog.h"
-#include "shell/Common.h"
-#include "shell/ICalendar.h"
+#include "platform/ICalendar.h"
 
 namespace pw {
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "shell/ServiceRecord.h"
+#include "record/ServiceRecord.h"
 #include "support/RecordDesk.h"
 
 namespace pw::test {

@@ -1,4 +1,4 @@
-#include "shell/Common.h"
+#include "base/Common.h"
 
 #include <gtest/gtest.h>
 

@@ -10,13 +10,6 @@ namespace pw {
 
 using ByteStr = std::vector<uint8_t>;
 
-class IWindow;
-
-inline constexpr const char* kProgramTitle = "PW-R4T ADJ Rev.1.1";
-
-// Shows a modal warning box with one OK button and the program title.
-int MsgBoxApp(IWindow& window, const std::string& text);
-
 std::string StrExpandNewLine(std::string text);
 ByteStr StrToByteStr(const std::string& text);
 // Up to four hex digits as a 16-bit two's-complement value; more digits are

@@ -1,5 +1,4 @@
-#include "shell/clsCmcProfileIO.h"
-#include "shell/Utf8Path.h"
+#include "settings/clsCmcProfileIO.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +13,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "base/Utf8Path.h"
 
 namespace pw {
 namespace {

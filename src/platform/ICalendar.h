@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "shell/LocalTime.h"
+#include "base/LocalTime.h"
 
 namespace pw {
 

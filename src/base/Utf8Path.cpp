@@ -1,4 +1,4 @@
-#include "shell/Utf8Path.h"
+#include "base/Utf8Path.h"
 
 namespace pw {
 

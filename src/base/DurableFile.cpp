@@ -1,4 +1,4 @@
-#include "shell/DurableFile.h"
+#include "base/DurableFile.h"
 
 #include <array>
 #include <fstream>

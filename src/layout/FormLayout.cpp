@@ -1,4 +1,4 @@
-#include "shell/FormLayout.h"
+#include "layout/FormLayout.h"
 
 #include <algorithm>
 #include <cmath>

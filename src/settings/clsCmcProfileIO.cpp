@@ -1,10 +1,10 @@
-#include "shell/clsCmcProfileIO.h"
+#include "settings/clsCmcProfileIO.h"
 
-#include "shell/DurableFile.h"
-#include "shell/ProfileLines.h"
-#include "shell/ProfileNumbers.h"
-#include "shell/TextScan.h"
-#include "shell/Utf8Path.h"
+#include "base/DurableFile.h"
+#include "base/TextScan.h"
+#include "base/Utf8Path.h"
+#include "settings/ProfileLines.h"
+#include "settings/ProfileNumbers.h"
 
 #include <array>
 #include <charconv>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/Common.h"
+#include "base/Common.h"
 
 namespace pw {
 

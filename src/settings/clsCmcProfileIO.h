@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/LocalTime.h"
+#include "base/LocalTime.h"
 
 namespace pw {
 

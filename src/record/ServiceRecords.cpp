@@ -1,14 +1,15 @@
-#include "shell/ServiceRecords.h"
+#include "record/ServiceRecords.h"
 
 #include <system_error>
 
+#include "base/DurableFile.h"
+#include "base/ProgramTitle.h"
+#include "base/Utf8Path.h"
 #include "clone/clsCmcRadio.h"
 #include "model/clsIndEep_RigR4T.h"
+#include "platform/IWindow.h"
 #include "serial/frmCom.h"
-#include "shell/DurableFile.h"
-#include "shell/IWindow.h"
-#include "shell/Utf8Path.h"
-#include "shell/clsCmcProfileIO.h"
+#include "settings/clsCmcProfileIO.h"
 
 namespace fs = std::filesystem;
 

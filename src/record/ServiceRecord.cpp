@@ -1,8 +1,9 @@
-#include "shell/ServiceRecord.h"
+#include "record/ServiceRecord.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "base/ProgramTitle.h"
 #include "model/clsIndEep_RigR4T.h"
 
 namespace pw {
@@ -10,7 +11,6 @@ namespace pw {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-constexpr const char* kRadioName = "KQ-R4T";
 // Where the log's text starts after its times.
 constexpr const char* kLogIndent = "                        ";
 
