@@ -19,9 +19,10 @@ class RecordDialogs : public IRecordDialogs {
   void AskFolder(const std::string& folder, PathReply reply) override;
   void AskOverwrite(const std::vector<std::string>& paths, std::function<void(bool)> reply) override;
 
- private:
+  // Opens a dialog window-modal, deleted when it closes.
   static void Show(QDialog* dialog);
 
+ private:
   QWidget* parent_;
 };
 
