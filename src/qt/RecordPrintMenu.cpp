@@ -17,8 +17,6 @@ namespace pw {
 
 namespace {
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 QString WithPdfSuffix(QString path) {
   if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) path += QStringLiteral(".pdf");
   return path;
@@ -58,17 +56,11 @@ void RecordPrintMenu::Print() {
 void RecordPrintMenu::AskPdfPath() {
   std::shared_ptr<const ServiceRecord> record = Snapshot();
   if (!record) return;
-  QString folder = FromUtf8(app_.records.lastFolder());
-  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
-  auto* d = new QFileDialog(&window_, QStringLiteral("Save service record as PDF"), folder);
+  // An existing file is asked about below, window-modal like the dialog itself.
+  QFileDialog* d = RecordDialogs::SaveDialog(&window_, QStringLiteral("Save service record as PDF"),
+                                             app_.records.lastFolder(), record->BaseName() + ".pdf",
+                                             QStringLiteral("PDF documents (*.pdf)"), QStringLiteral("pdf"));
   d->setObjectName(QStringLiteral("dlgSaveRecordPdf"));
-  d->setAcceptMode(QFileDialog::AcceptSave);
-  d->setFileMode(QFileDialog::AnyFile);
-  // Asked below, window-modal like the dialog itself.
-  d->setOption(QFileDialog::DontConfirmOverwrite);
-  d->setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
-  d->setDefaultSuffix(QStringLiteral("pdf"));
-  d->selectFile(FromUtf8(record->BaseName()) + QStringLiteral(".pdf"));
   connect(d, &QFileDialog::fileSelected, this,
           [this, record](const QString& file) { Guarded("record as PDF", [&] { SavePdfTo(*record, file); }); });
   RecordDialogs::Show(d);

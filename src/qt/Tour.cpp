@@ -105,13 +105,16 @@ void Tour::Poll() {
   }
 }
 
-void Tour::StepMod() {
+void Tour::PressOnLine(const QString& title, int key) {
   QListWidget* console = window_.consoleList();
-  const QList<QListWidgetItem*> found =
-      console->findItems(QStringLiteral("       MOD:"), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+  const QList<QListWidgetItem*> found = console->findItems(title, Qt::MatchStartsWith | Qt::MatchCaseSensitive);
   if (!found.isEmpty()) console->setCurrentItem(found.front());
   console->setFocus(Qt::OtherFocusReason);
-  PressKey(console, Qt::Key_Right);
+  PressKey(console, key);
+}
+
+void Tour::StepMod() {
+  PressOnLine(QStringLiteral("       MOD:"), Qt::Key_Right);
   // F5 goes wherever the focus is, as the technician's would.
   PressKey(window_.focusWidget() ? window_.focusWidget() : &window_, Qt::Key_F5);
 }
@@ -123,12 +126,7 @@ void Tour::StartSweep() {
   curves_->resize(curves_->sizeHint());
   curves_->PlaceBeside(window_);
   curves_->show();
-  QListWidget* console = window_.consoleList();
-  const QList<QListWidgetItem*> found =
-      console->findItems(QStringLiteral("    BPF T3:"), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
-  if (!found.isEmpty()) console->setCurrentItem(found.front());
-  console->setFocus(Qt::OtherFocusReason);
-  PressKey(console, Qt::Key_Return);
+  PressOnLine(QStringLiteral("    BPF T3:"), Qt::Key_Return);
 }
 
 bool Tour::SweepDone() const {

@@ -45,6 +45,8 @@ class Tour : public QObject {
   void StartSweep();
   bool SweepDone() const;
   void PressKey(QWidget* target, int key);
+  // Selects the console line whose text starts with `title` and presses a key on it.
+  void PressOnLine(const QString& title, int key);
   void PrintLists() const;
   // The session's service record into the tour's folder, beside the pictures.
   bool SaveRecord();
