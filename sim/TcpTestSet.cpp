@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -14,16 +12,6 @@
 namespace sim {
 
 namespace {
-
-bool fail(std::string* error, const std::string& what) {
-  if (error) *error = what + ": " + std::strerror(errno);
-  return false;
-}
-
-bool setNonBlocking(int fd) {
-  const int flags = fcntl(fd, F_GETFL);
-  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
-}
 
 // Closed with a reset, as a refused connection looks to the client.
 void reset(int fd) {
@@ -41,7 +29,7 @@ TcpTestSet::~TcpTestSet() { stop(); }
 bool TcpTestSet::start(int port, std::string* error) {
   if (thread_.joinable()) return true;
   listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listen_ < 0) return fail(error, "socket");
+  if (listen_ < 0) return failWith(error, "socket");
   const int on = 1;
   ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in address{};
@@ -49,21 +37,15 @@ bool TcpTestSet::start(int port, std::string* error) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
-  int pipeFds[2] = {-1, -1};
-  const bool ok = ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                  ::listen(listen_, 4) == 0 &&
-                  ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length) == 0 &&
-                  setNonBlocking(listen_) && ::pipe(pipeFds) == 0;
-  if (!ok) {
-    fail(error, "listen on 127.0.0.1:" + std::to_string(port));
+  const bool ok =
+      ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(listen_, 4) == 0 &&
+      ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length) == 0 && setNonBlocking(listen_);
+  if (!ok) failWith(error, "listen on 127.0.0.1:" + std::to_string(port));
+  if (!ok || !wakePipe_.open(error)) {
     ::close(listen_);
     listen_ = -1;
     return false;
   }
-  wakeRead_ = pipeFds[0];
-  wakeWrite_ = pipeFds[1];
-  setNonBlocking(wakeRead_);
-  setNonBlocking(wakeWrite_);
   port_ = ntohs(address.sin_port);
   epoch_ = std::chrono::steady_clock::now();
   stopping_ = false;
@@ -74,14 +56,13 @@ bool TcpTestSet::start(int port, std::string* error) {
 void TcpTestSet::stop() {
   if (thread_.joinable()) {
     stopping_ = true;
-    wake();
+    wakePipe_.wake();
     thread_.join();
   }
   closeClient();
-  for (int* fd : {&listen_, &wakeRead_, &wakeWrite_}) {
-    if (*fd >= 0) ::close(*fd);
-    *fd = -1;
-  }
+  if (listen_ >= 0) ::close(listen_);
+  listen_ = -1;
+  wakePipe_.close();
 }
 
 void TcpTestSet::withTestSet(const std::function<void(TestSet&)>& fn) {
@@ -89,17 +70,15 @@ void TcpTestSet::withTestSet(const std::function<void(TestSet&)>& fn) {
     std::lock_guard lock(mutex_);
     fn(testSet_);
   }
-  wake();
+  wakePipe_.wake();
 }
 
 void TcpTestSet::run() {
   while (!stopping_) {
-    pollfd fds[3] = {{wakeRead_, POLLIN, 0}, {listen_, POLLIN, 0}, {client_, POLLIN, 0}};
+    pollfd fds[3] = {{wakePipe_.readFd(), POLLIN, 0}, {listen_, POLLIN, 0}, {client_, POLLIN, 0}};
     if (!pending_.empty()) fds[2].events |= POLLOUT;
     ::poll(fds, client_ >= 0 ? 3 : 2, pollTimeoutMs());
-    char drain[64];
-    while (::read(wakeRead_, drain, sizeof drain) > 0) {
-    }
+    wakePipe_.drain();
     if (fds[1].revents & POLLIN) acceptClients();
     if (client_ >= 0 && fds[2].fd == client_ && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) readFromClient();
     transmit();
@@ -172,12 +151,6 @@ void TcpTestSet::closeClient() {
   if (client_ >= 0) ::close(client_);
   client_ = -1;
   pending_.clear();
-}
-
-void TcpTestSet::wake() {
-  if (wakeWrite_ < 0) return;
-  const char b = 1;
-  [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &b, 1);
 }
 
 int64_t TcpTestSet::nowMs() const {

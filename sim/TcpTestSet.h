@@ -8,6 +8,7 @@
 
 #include "sim/PtyLink.h"
 #include "sim/TestSet.h"
+#include "sim/WakePipe.h"
 
 #include <atomic>
 #include <chrono>
@@ -42,7 +43,6 @@ class TcpTestSet {
   void readFromClient();
   void transmit();
   void closeClient();
-  void wake();
   int64_t nowMs() const;
 
   PtyLink& link_;
@@ -52,8 +52,7 @@ class TcpTestSet {
   std::atomic<bool> stopping_{false};
   int listen_ = -1;
   int client_ = -1;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
+  WakePipe wakePipe_;
   int port_ = 0;
   std::string pending_;  // answer bytes the socket has not taken yet
   std::chrono::steady_clock::time_point epoch_;
