@@ -329,9 +329,8 @@ std::optional<double> TestSet::number(const Unit& unit, std::string_view unitKin
   if (negative) value = -value;
   const std::string_view suffix = trim(std::string_view(end, static_cast<size_t>(last - end)));
   if (!suffix.empty()) {
-    const auto* found = std::find_if(std::begin(kSuffixes), std::end(kSuffixes), [&](const Suffix& s) {
-      return s.name == suffix && s.name.substr(s.name.size() - unitKind.size()) == unitKind;
-    });
+    const auto* found = std::find_if(std::begin(kSuffixes), std::end(kSuffixes),
+                                     [&](const Suffix& s) { return s.name == suffix && s.name.ends_with(unitKind); });
     if (found == std::end(kSuffixes)) {
       pushError(-131, "Invalid suffix");
       return std::nullopt;

@@ -134,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCommand{"POW -131", "-222,\"Data out of range\""}, BadCommand{"LFO:VOLT 5", "-222,\"Data out of range\""},
         BadCommand{"FREQ abc", "-104,\"Data type error\""}, BadCommand{"FREQ --5", "-104,\"Data type error\""},
         BadCommand{"FREQ 156 FOO", "-131,\"Invalid suffix\""}, BadCommand{"POW -20 MHZ", "-131,\"Invalid suffix\""},
+        BadCommand{"POW -20 V", "-131,\"Invalid suffix\""}, BadCommand{"LFO:VOLT 1 HZ", "-131,\"Invalid suffix\""},
         BadCommand{"OUTP MAYBE", "-224,\"Illegal parameter value\""}, BadCommand{"OUTP", "-109,\"Missing parameter\""},
         BadCommand{"*IDN? 3", "-108,\"Parameter not allowed\""}),
     [](const auto& info) { return testName(info.param.line); });
