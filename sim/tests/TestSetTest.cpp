@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,27 @@ TEST_F(TestSetTest, AnAnswerIsDueAfterTheAnswerDelayAndAMeasurementTakesLonger) 
   EXPECT_EQ(testSet.Transmit(nowMs + defaults.answerDelayMs), "1\n");
   send("MEAS:FREQ?");
   EXPECT_EQ(testSet.NextDueMs(), nowMs + defaults.answerDelayMs + defaults.measureMs);
+}
+
+TEST_F(TestSetTest, GarbageOnTheLineOnlyQueuesErrorsAndTheNextGoodLineIsAnswered) {
+  // Headers, some of them real, with parameters made of numbers, units and bare bytes.
+  const std::vector<std::string> headers{"FREQ",  "POW", "LFO:VOLT",   "LFO:FREQ",  "OUTP", "UNIT:POW", "PTT",
+                                         "*IDN?", "?",   "MEAS:FREQ?", "SYST:ERR?", ":",    ";",        ""};
+  const std::vector<std::string> pieces{
+      "1",  "-20", "+.5", "1e400", "--1", "E",  "V", "MV", "MHZ",  "DBM",
+      "ON", "W",   ",",   " ",     "\t",  "\r", ";", "?",  "\xff", std::string(1, '\0')};
+  std::mt19937 rng(5);
+  for (int line = 0; line < 5000; ++line) {
+    std::string text = headers[rng() % headers.size()] + (rng() % 4 ? " " : "");
+    for (int i = static_cast<int>(rng() % 4); i > 0; --i) text += pieces[rng() % pieces.size()];
+    testSet.Receive(text + "\n", nowMs, radio);
+  }
+  testSet.Receive(std::string(5000, 'X'), nowMs, radio);  // a line longer than any command
+  send("");
+  heard();
+  send("*CLS");
+  EXPECT_EQ(ask("*OPC?"), "1\n");
+  EXPECT_EQ(nextError(), "0,\"No error\"\n");
 }
 
 // ------------------------------------------------------------------ faults
