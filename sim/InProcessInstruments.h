@@ -26,7 +26,7 @@ class InProcessInstruments : public pw::IInstrumentLinks {
 
   std::unique_ptr<pw::IInstrumentLink> Create(const pw::InstrumentAddress& address, std::string& why) override;
 
-  // For faults and checks. Answers already due are not affected.
+  // The test set itself: for faults and checks.
   TestSet& testSet() { return host_->testSet; }
 
  private:

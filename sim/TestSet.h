@@ -25,8 +25,8 @@
 //   OUTPut[:STATe] ON|OFF|1|0, and ?                     the generator's RF output
 //   [SOURce:]FM[:STATe] ON|OFF, and ?                    modulation of the carrier
 //   [SOURce:]LFOutput:FREQuency <Hz>  (20 Hz .. 20 kHz)  the audio tone for the
-//   [SOURce:]LFOutput:VOLTage <V>     (0 .. 4 V)         radio's microphone input
-//   [SOURce:]LFOutput[:STATe] ON|OFF, and ?s of the three
+//   [SOURce:]LFOutput:VOLTage <V>     (0 .. 4 V)         radio's microphone
+//   [SOURce:]LFOutput[:STATe] ON|OFF                     input; each with ?
 //   UNIT:POWer W|DBM, and ?                              the power meter's unit
 //   MEASure:FREQuency?        counter, Hz
 //   MEASure:POWer?            power meter, W (or dBm)
