@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/LineEnd.h"
+#include "base/LocalTime.h"
 #include "base/ProgramTitle.h"
 #include "model/clsIndEep_RigR4T.h"
 
@@ -10,25 +12,8 @@ namespace pw {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
 // Where the log's text starts after its times.
 constexpr const char* kLogIndent = "                        ";
-
-std::string TwoDigits(int v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d", v);
-  return buf;
-}
-
-std::string ClockText(const LocalTime& t) {
-  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
-}
-
-std::string DateText(const LocalTime& t) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d", t.year);
-  return std::string(buf) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day);
-}
 
 // The length of the well-formed UTF-8 sequence at text[i], 0 when there is
 // none, with its code point. Well-formed as the Unicode standard's table of
@@ -210,11 +195,11 @@ int ServiceRecord::ChangedParameters() const {
 }
 
 std::string ServiceRecord::BaseName() const {
-  return std::string(kRadioName) + " " + DateText(connected_) + " " + TwoDigits(connected_.hour) +
-         TwoDigits(connected_.minute);
+  return std::string(kRadioName) + " " + DateText(connected_, '-') + " " + ZeroPadded(connected_.hour, 2) +
+         ZeroPadded(connected_.minute, 2);
 }
 
-std::string ServiceRecord::TimeText(const LocalTime& t) { return DateText(t) + " " + ClockText(t); }
+std::string ServiceRecord::TimeText(const LocalTime& t) { return DateText(t, '-') + " " + ClockText(t); }
 
 std::string ServiceRecord::ProcedureName(ServiceProcedure procedure) {
   switch (procedure) {
