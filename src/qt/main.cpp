@@ -152,6 +152,8 @@ int main(int argc, char** argv) {
   pw::RecordDialogs recordDialogs(&window);
   app.records.SetDialogs(&recordDialogs);
   app.records.SetProgramVersion(PW_VERSION);
+  // The box of a kept write failing on the way out closes with the program.
+  app.records.SetExitNotice([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
 
   // When the system refuses a port, the status bar says why; the program's
   // own message about it stays as it is.

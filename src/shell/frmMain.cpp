@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/LineEnd.h"
 #include "base/ProgramTitle.h"
 #include "clone/clsCmcNbx3Sequence.h"
 #include "console/clsConsole.h"
@@ -13,8 +14,6 @@
 namespace pw {
 
 namespace {
-
-constexpr const char* kCrLf = "\r\n";
 
 // The typed-key watch keeps both of its texts only in shifted form: each
 // trigger character is the typed one plus 1, upper-cased; the caption is
@@ -49,7 +48,7 @@ bool frmMain::Form_Load(bool readConstIni) {
   if (!model_) return false;
   if (readConstIni && !model_->RigR4TProp_ReadParametersFromExtFile()) return false;
   window_.SetCaption(kProgramTitle);
-  window_.SetTitleText(std::string(kProgramTitle) + kCrLf + "Adjust Utility for KQ-R4T" + kCrLf +
+  window_.SetTitleText(std::string(kProgramTitle) + kCrLf + "Adjust Utility for " + kRadioName + kCrLf +
                        "(C) PW-R4T ADJ developers. For authorised service use.");
   model_->RigOpFunc_FormResource();
   model_->RigOpFunc_FormLayout();
