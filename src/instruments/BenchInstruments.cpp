@@ -389,8 +389,9 @@ void BenchInstruments::CheckKeyedTime() {
   if (!keyed_) return;
   const double limitMs = config_[Role::Ptt].MaxKeyedS * 1000.0;
   if (static_cast<double>(Now() - keyedSince_) < limitMs) return;
-  message_ = "The transmitter was keyed for MaxKeyedS=" + Number(config_[Role::Ptt].MaxKeyedS) +
-             " s and has been released; what was running has stopped.";
+  // Keyed by hand, only the technician can let go of the key.
+  message_ = "The transmitter was keyed for MaxKeyedS=" + Number(config_[Role::Ptt].MaxKeyedS) + " s and " +
+             (KeysByHand() ? "must be released now" : "has been released") + "; what was running has stopped.";
   StopAll(message_);
 }
 
