@@ -267,7 +267,7 @@ bool BenchInstruments::StartTone(bool on, int32_t hz, double volts) {
 
 bool BenchInstruments::StartKey(bool atis) {
   const Role role = Role::Ptt;
-  if (State(role) == OpState::Running) return Refuse(role, "The PTT is busy.");
+  if (keying_) return Refuse(role, "The transmitter is being keyed already.");
   if (keyed_) return Refuse(role, "The transmitter is keyed already.");
   const RoleConfig& rc = config_[role];
   if (HasRole(role) && rc.Line.empty() &&
@@ -280,6 +280,9 @@ bool BenchInstruments::StartKey(bool atis) {
                   "Keying refused: the transmit path is not declared safe (TransmitPathSafe=1 in [PTT] of the bench "
                   "file) nor confirmed in the window.");
   }
+  // What the PTT still runs (its release at start, a release's check) gives
+  // way: keying begins by connecting anew where needed.
+  if (State(role) == OpState::Running) Finish(role, OpState::Failed);
   std::vector<Step> steps;
   steps.push_back({Step::Kind::Rest, role});
   AddGeneratorOff(steps);
