@@ -26,6 +26,20 @@ BenchConfig TestSetBench() {
   return config;
 }
 
+// A bench of its own for one case of a table.
+struct CaseBench {
+  OpState Settle(Role role) {
+    for (int i = 0; i < 1200 && bench.State(role) == OpState::Running; ++i) {
+      bench.Task();
+      clock.Advance(50);
+    }
+    return bench.State(role);
+  }
+  VirtualClock clock;
+  test::LoopbackLinks links;
+  BenchInstruments bench{links, clock};
+};
+
 class BenchInstrumentsTest : public ::testing::Test {
  protected:
   void Configure(const BenchConfig& config) {
@@ -129,13 +143,13 @@ TEST_F(BenchInstrumentsTest, ReadingsComeInTheirUnitsWithThePowerMetersCableLoss
 
 TEST_F(BenchInstrumentsTest, AnswersCutIntoPiecesOrEndingInCrLfReadTheSame) {
   for (auto fault : {LoopbackInstrument::Fault::Split, LoopbackInstrument::Fault::CrLf}) {
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     caseLinks.At(kTestSet)->fault = fault;
     b.Configure(TestSetBench());
     ASSERT_TRUE(b.StartMeasure(Role::Counter));
-    for (int i = 0; i < 400 && b.State(Role::Counter) == OpState::Running; ++i) b.Task(), caseClock.Advance(50);
+    cb.Settle(Role::Counter);
     ASSERT_EQ(b.State(Role::Counter), OpState::Done) << b.Failure(Role::Counter);
     EXPECT_DOUBLE_EQ(b.Reading(Role::Counter), 1.568e8);
   }
@@ -210,18 +224,15 @@ TEST_F(BenchInstrumentsTest, SafetyRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     BenchConfig config = TestSetBench();
     LoopbackInstrument& ts = *caseLinks.At(kTestSet);
     if (c.setup) c.setup(config, ts);
     b.Configure(config);
     const bool started = c.start(b);
-    for (int i = 0; i < 400 && b.State(c.role) == OpState::Running; ++i) {
-      b.Task();
-      caseClock.Advance(50);
-    }
+    cb.Settle(c.role);
     if (*c.failure == 0) {
       EXPECT_TRUE(started) << b.Failure(c.role);
       EXPECT_EQ(b.State(c.role), OpState::Done) << b.Failure(c.role);
@@ -304,16 +315,16 @@ TEST_F(BenchInstrumentsTest, TheKeyedTimeLimitReleasesWhateverRuns) {
 TEST_F(BenchInstrumentsTest, AtisCountsAsKeyedAndKeysThePttOnlyWhenItNeedsIt) {
   for (bool needsPtt : {true, false}) {
     SCOPED_TRACE(needsPtt);
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     BenchConfig config = TestSetBench();
     config[Role::Ptt].AtisNeedsPtt = needsPtt;
     b.Configure(config);
     LoopbackInstrument& ts = *caseLinks.At(kTestSet);
     ts.outputOn = true;
     ASSERT_TRUE(b.StartKey(true));
-    for (int i = 0; i < 100 && b.State(Role::Ptt) == OpState::Running; ++i) b.Task(), caseClock.Advance(50);
+    cb.Settle(Role::Ptt);
     ASSERT_EQ(b.State(Role::Ptt), OpState::Done) << b.Failure(Role::Ptt);
     EXPECT_TRUE(b.Keyed());
     EXPECT_FALSE(ts.outputOn);
@@ -340,18 +351,15 @@ TEST_F(BenchInstrumentsTest, EveryInstrumentFailureMakesTheBenchSafeAndSaysWhatH
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     BenchConfig config = TestSetBench();
     config[Role::Counter].Address = "tcp:counter";
     LoopbackInstrument& ts = *caseLinks.At(kTestSet);
     LoopbackInstrument& counter = *caseLinks.At("tcp:counter:5025");
     b.Configure(config);
-    auto settle = [&](Role role) {
-      for (int i = 0; i < 200 && b.State(role) == OpState::Running; ++i) b.Task(), caseClock.Advance(50);
-      return b.State(role);
-    };
+    auto settle = [&](Role role) { return cb.Settle(role); };
     ASSERT_TRUE(b.StartMeasure(Role::Counter));
     ASSERT_EQ(settle(Role::Counter), OpState::Done);
     ASSERT_TRUE(b.StartKey());
@@ -389,15 +397,15 @@ TEST_F(BenchInstrumentsTest, ConnectFailuresNameTheInstrument) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     BenchConfig config;
     config[Role::Generator].Address = "tcp:gen";
     c.fault(config, *caseLinks.At("tcp:gen:5025"));
     b.Configure(config);
     ASSERT_TRUE(b.StartSetGenerator(156000000, -50));
-    for (int i = 0; i < 200 && b.State(Role::Generator) == OpState::Running; ++i) b.Task(), caseClock.Advance(50);
+    cb.Settle(Role::Generator);
     EXPECT_EQ(b.State(Role::Generator), OpState::Failed);
     const std::string message = b.TakeMessage();
     EXPECT_EQ(message.rfind("Signal generator (tcp:gen): ", 0), 0u) << message;
@@ -423,9 +431,9 @@ TEST_F(BenchInstrumentsTest, MakeSafeReleasesAndSwitchesOffAtOnce) {
 TEST_F(BenchInstrumentsTest, ASerialPttLineIsReleasedAsSoonAsItsPortOpens) {
   for (bool activeLow : {false, true}) {
     SCOPED_TRACE(activeLow);
-    VirtualClock caseClock;
-    test::LoopbackLinks caseLinks;
-    BenchInstruments b(caseLinks, caseClock);
+    CaseBench cb;
+    BenchInstruments& b = cb.bench;
+    test::LoopbackLinks& caseLinks = cb.links;
     BenchConfig config;
     config[Role::Ptt].Address = "serial:COM3";
     config[Role::Ptt].Line = "DTR";
@@ -438,7 +446,7 @@ TEST_F(BenchInstrumentsTest, ASerialPttLineIsReleasedAsSoonAsItsPortOpens) {
     EXPECT_EQ(port.lines[IInstrumentLink::Line::Dtr], activeLow) << "released";
     EXPECT_EQ(port.lines.count(IInstrumentLink::Line::Rts), 0u);
     ASSERT_TRUE(b.StartKey());
-    for (int i = 0; i < 50 && b.State(Role::Ptt) == OpState::Running; ++i) b.Task(), caseClock.Advance(50);
+    cb.Settle(Role::Ptt);
     EXPECT_TRUE(b.Keyed());
     EXPECT_EQ(port.lines[IInstrumentLink::Line::Dtr], !activeLow) << "keyed";
     b.MakeSafe();
