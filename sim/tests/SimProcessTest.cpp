@@ -1,5 +1,6 @@
 // kqr4t-sim as a process: a log reader that stops reading must not hold the
-// radio up, and SIGTERM and SIGINT end it within a second.
+// radio up, SIGTERM and SIGINT end it within a second, and an option value it
+// cannot take ends it before it starts.
 #include "OpenPort.h"
 #include "Wire.h"
 
@@ -12,6 +13,7 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 #include <termios.h>
 #include <unistd.h>
 
@@ -120,6 +122,102 @@ TEST(SimProcess, AStalledLogReaderNeverHoldsTheRadioUpAndAStopSignalEndsIt) {
     for (int i = 0; i < 300; ++i) ASSERT_TRUE(identify(fd)) << "exchange " << i;
     EXPECT_TRUE(sim.endsWithin(signal, 1000)) << strsignal(signal);
     ::close(fd);
+  }
+}
+
+// How a run of the simulator ended: with a usage error before it served a
+// device, or serving one (then it is stopped with SIGTERM).
+struct SimRun {
+  bool served = false;
+  int exitCode = -1;
+  std::string errors;  // standard error
+};
+
+SimRun runSimulator(const std::vector<std::string>& options) {
+  SimRun run;
+  int out[2];
+  int err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addclose(&actions, err[0]);
+  std::vector<std::string> args{KQR4T_SIM_PATH, "--no-pacing", "--log", "-"};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+
+  // Until both pipes are closed (the process ended) or a device line came.
+  std::string printed;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  int openPipes = pid > 0 ? 2 : 0;
+  while (openPipes > 0 && printed.find('\n') == std::string::npos && msLeft(deadline) > 0) {
+    if (::poll(fds, 2, msLeft(deadline)) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buf[256];
+      const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+      if (n <= 0) {
+        fds[i].fd = -1;
+        --openPipes;
+      } else {
+        (i == 0 ? printed : run.errors).append(buf, static_cast<size_t>(n));
+      }
+    }
+  }
+  run.served = printed.find('\n') != std::string::npos;
+  if (pid > 0) {
+    if (openPipes > 0) ::kill(pid, SIGTERM);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  }
+  ::close(out[0]);
+  ::close(err[0]);
+  return run;
+}
+
+TEST(SimProcess, AnOptionValueOutOfRangeOrNotANumberIsAUsageError) {
+  const struct {
+    std::vector<std::string> options;
+    bool accepted;
+  } cases[] = {
+      {{"--seed", "0", "--turnaround", "0"}, true},
+      {{"--seed", "4294967295", "--turnaround", "60000"}, true},
+      {{"--temperature", "-10.5", "--signal", "1e1", "--supply", "7"}, true},
+      {{"--seed", "-1"}, false},
+      {{"--seed", "4294967296"}, false},
+      {{"--seed", "1.5"}, false},
+      {{"--seed", ""}, false},
+      {{"--turnaround", "1e12"}, false},
+      {{"--turnaround", "nan"}, false},
+      {{"--turnaround", "-1"}, false},
+      {{"--turnaround", "60001"}, false},
+      {{"--turnaround", "2ms"}, false},
+      {{"--temperature", "nan"}, false},
+      {{"--signal", "inf"}, false},
+      {{"--supply", "1e999"}, false},
+  };
+  for (const auto& c : cases) {
+    const std::string option = c.options[c.options.size() - 2];
+    SCOPED_TRACE(option + " '" + c.options.back() + "'");
+    const SimRun run = runSimulator(c.options);
+    if (c.accepted) {
+      EXPECT_TRUE(run.served);
+      EXPECT_EQ(run.exitCode, 0);
+    } else {
+      EXPECT_FALSE(run.served);
+      EXPECT_EQ(run.exitCode, 2);
+      EXPECT_EQ(run.errors.rfind("kqr4t-sim: " + option + " needs ", 0), 0u) << run.errors;
+    }
   }
 }
 
