@@ -6,7 +6,7 @@
 
 # The core: standard C++ only.
 # Its folders, bottom to top (scripts/check-layers keeps includes pointing down).
-set(PW_CORE_LAYERS base platform settings serial clone console layout model instruments record shell)
+set(PW_CORE_LAYERS base platform settings serial clone console layout model instruments align record shell)
 set(PW_CORE_SOURCES)
 foreach(_layer IN LISTS PW_CORE_LAYERS)
   file(GLOB_RECURSE _layer_sources CONFIGURE_DEPENDS ${PW_ROOT}/src/${_layer}/*.cpp)
