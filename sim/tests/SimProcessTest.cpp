@@ -29,6 +29,29 @@ int msLeft(Clock::time_point deadline) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// Starts the simulator without pacing, with these options, its standard
+// output into the pipe out and its standard error into err; closes the
+// child's ends here. -1 when it could not be started.
+pid_t spawnSimulator(const std::vector<std::string>& options, const int out[2], const int err[2]) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addclose(&actions, err[0]);
+  std::vector<std::string> args{KQR4T_SIM_PATH, "--no-pacing"};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+  return pid;
+}
+
 // The simulator with its frame log on standard error, into a small pipe that
 // this test never reads.
 class Simulator {
@@ -37,17 +60,7 @@ class Simulator {
     int out[2];
     if (::pipe(out) != 0 || ::pipe(log_) != 0) return;
     ::fcntl(log_[1], F_SETPIPE_SZ, 4096);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, log_[1], 2);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, log_[0]);
-    char* argv[] = {const_cast<char*>(KQR4T_SIM_PATH), const_cast<char*>("--no-pacing"), nullptr};
-    if (posix_spawn(&pid_, KQR4T_SIM_PATH, &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(log_[1]);
+    pid_ = spawnSimulator({}, out, log_);
     device_ = firstLine(out[0]);
     ::close(out[0]);
   }
@@ -138,22 +151,9 @@ SimRun runSimulator(const std::vector<std::string>& options) {
   int out[2];
   int err[2];
   if (::pipe(out) != 0 || ::pipe(err) != 0) return run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  posix_spawn_file_actions_addclose(&actions, err[0]);
-  std::vector<std::string> args{KQR4T_SIM_PATH, "--no-pacing", "--log", "-"};
-  args.insert(args.end(), options.begin(), options.end());
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  ::close(err[1]);
+  std::vector<std::string> withoutLog{"--log", "-"};
+  withoutLog.insert(withoutLog.end(), options.begin(), options.end());
+  const pid_t pid = spawnSimulator(withoutLog, out, err);
 
   // Until both pipes are closed (the process ended) or a device line came.
   std::string printed;
