@@ -4,6 +4,7 @@
 #include "sim/LogQueue.h"
 #include "sim/PtyLink.h"
 #include "sim/Radio.h"
+#include "sim/TcpTestSet.h"
 
 #include <charconv>
 #include <cmath>
@@ -47,6 +48,12 @@ which end it within a second whatever it is doing.
   --supply V          supply voltage (default 7.4)
   --seed N            seed of the noise fault's garbage, 0 to 4294967295
                       (default 1)
+  --instruments PORT  also serve a simulated radio test set (signal generator,
+                      counter, power and modulation meters, PTT switch) as
+                      raw SCPI on 127.0.0.1:PORT, coupled to the radio; 0 for
+                      any free port. The second line on stdout is then its
+                      address, tcp:127.0.0.1:PORT. The radio's own transmitter
+                      offsets follow --seed.
   --log FILE          write the frame log, one "RX|TX FE FE ... FD" line per
                       frame, to FILE instead of standard error (the default);
                       "-" for no log. Lines the reader does not take in time
@@ -60,6 +67,7 @@ struct Args {
   std::vector<sim::Fault> faults;
   std::string linkPath;
   std::string logPath;
+  int instrumentsPort = -1;  // none
 };
 
 // Longer than any wait of the program: an answer this late is no answer.
@@ -139,6 +147,13 @@ Args parseArgs(int argc, char** argv) {
       args.options.supplyVolts = number(opt, value());
     } else if (opt == "--seed") {
       args.options.noiseSeed = static_cast<uint32_t>(wholeNumber(opt, value(), 0, UINT32_MAX));
+    } else if (opt == "--instruments") {
+      const std::string text = value();
+      const double port = number(opt, text);
+      if (port < 0 || port > 65535 || port != static_cast<int>(port)) {
+        usageError(opt + " needs a port number from 0 to 65535, not '" + text + "'");
+      }
+      args.instrumentsPort = static_cast<int>(port);
     } else if (opt == "--log") {
       args.logPath = value();
     } else {
@@ -192,10 +207,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n", link.slavePath().c_str());
+
+  sim::TestSetOptions testSetOptions;
+  testSetOptions.seed = args.options.noiseSeed;
+  sim::TcpTestSet testSet(link, testSetOptions);
+  if (args.instrumentsPort >= 0) {
+    if (!testSet.start(args.instrumentsPort, &error)) {
+      std::fprintf(stderr, "kqr4t-sim: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("tcp:127.0.0.1:%d\n", testSet.port());
+  }
   std::fflush(stdout);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);
+  testSet.stop();
   link.stop();
   logQueue.stop();
   if (log && log != stderr) std::fclose(log);
