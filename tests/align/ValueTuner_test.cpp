@@ -119,6 +119,10 @@ TEST(ValueTuner, FindsTheValueOrGivesUpForTheRightReason) {
       {"far off, in jumps of at most 8", at(keyed, 40), rising, TunerFailure::None, -1, 15},
       {"noisy", keyed, [](int16_t v, int n) { return 0.2 * v + Noise(n, 0.1); }, TunerFailure::None, -1, 8},
       {"a stray reading after the first one inside", keyed, spikeOnce, TunerFailure::None, -1, 10},
+      // The fourth reading, after the first jump up, falls below where the
+      // probe left off, as if the slope had turned round.
+      {"a stray reading against the slope", keyed, [](int16_t v, int n) { return n == 3 ? 19.0 : 0.2 * v; },
+       TunerFailure::None, -1, 9},
       {"already right: two readings", at(keyed, 125), rising, TunerFailure::None, 125, 2},
       {"no count inside: the tolerance widens to half a count", txf, [](int16_t v, int) { return Txf(v); },
        TunerFailure::None, -1, 4},
