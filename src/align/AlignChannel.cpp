@@ -3,6 +3,7 @@
 #include <array>
 
 #include "base/TextScan.h"
+#include "settings/ProfileLines.h"
 
 namespace pw {
 
@@ -15,7 +16,7 @@ constexpr int16_t kWeatherGroup = 3;
 // and 70 (digital selective calling), by the frequency they transmit on.
 constexpr std::array<int32_t, 2> kNeverKeyedHz = {156800000, 156525000};
 
-// Upper case, blanks trimmed and each run of them made one blank.
+// Blanks trimmed and each run of them made one blank.
 std::string Normalized(std::string_view text) {
   std::string out;
   bool blank = false;
@@ -26,7 +27,7 @@ std::string Normalized(std::string_view text) {
     }
     if (blank) out += ' ';
     blank = false;
-    out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    out += c;
   }
   return out;
 }
@@ -68,13 +69,13 @@ std::optional<AlignChannel::Channel> AlignChannel::Find(std::string_view text) c
   const std::string_view label = std::string_view(wanted).substr(0, blank);
   const std::string_view name = std::string_view(wanted).substr(blank + 1);
   for (int16_t group = 0; group < static_cast<int16_t>(kGroupLabels.size()); ++group) {
-    if (kGroupLabels[static_cast<std::size_t>(group)] != label) continue;
+    if (!profile::EqualsNoCase(kGroupLabels[static_cast<std::size_t>(group)], label)) continue;
     for (int16_t chNo = 0; chNo < GroupSize(group); ++chNo) {
       if (!Selectable(group, chNo)) continue;
       const std::string shown = Normalized(map_.RigR4TEep_GetChName(group, chNo));
       // A free channel shows its own name in brackets after its number.
       const std::string bare = shown.substr(0, shown.find(" ("));
-      if (name == shown || name == bare) return Make(group, chNo);
+      if (profile::EqualsNoCase(name, shown) || profile::EqualsNoCase(name, bare)) return Make(group, chNo);
     }
   }
   return std::nullopt;

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "base/TextScan.h"
+#include "settings/ProfileLines.h"
 #include "settings/ProfileNumbers.h"
 
 namespace pw {
@@ -69,22 +70,10 @@ constexpr NumberKey kNumberKeys[] = {
     {"MaxJump", Kind::Count, &Store<&AlignTargets::maxJump>},
 };
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameKey(std::string_view a, std::string_view b) {
-  a = TrimBlanks(a);
-  b = TrimBlanks(b);
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
 // The trimmed value of the first entry named key; empty when there is none.
 std::string ValueOf(const std::map<std::string, std::string>& section, std::string_view key) {
   for (const auto& [name, value] : section) {
-    if (SameKey(name, key)) return std::string(TrimBlanks(value));
+    if (profile::EqualsNoCase(TrimBlanks(name), key)) return std::string(TrimBlanks(value));
   }
   return std::string();
 }
