@@ -34,27 +34,6 @@ Writes operator+(Writes a, const Writes& b) {
   return a;
 }
 
-class AlignChannelTest : public ::testing::Test {
- protected:
-  void Load(const Writes& writes) {
-    eep = clsCmcEeprom();
-    for (const auto& [adr, value] : writes) ASSERT_EQ(eep.WriteByte(adr, value), 0);
-  }
-  static void ExpectChannel(const std::optional<AlignChannel::Channel>& got, int16_t group, int16_t chNo,
-                            const char* name, int32_t rxHz, int32_t txHz) {
-    ASSERT_TRUE(got.has_value());
-    EXPECT_EQ(got->group, group);
-    EXPECT_EQ(got->chNo, chNo);
-    EXPECT_EQ(got->name, name);
-    EXPECT_EQ(got->rxHz, rxHz);
-    EXPECT_EQ(got->txHz, txHz);
-  }
-
-  clsCmcEeprom eep;
-  clsIndEep_RigR4T map{eep};
-  AlignChannel channels{map};
-};
-
 struct Expected {
   int16_t group;
   int16_t chNo;  // -1: no channel
@@ -63,16 +42,40 @@ struct Expected {
   int32_t txHz;
 };
 
-struct KeyCase {
+class AlignChannelTest : public ::testing::Test {
+ protected:
+  void Load(const Writes& writes) {
+    eep = clsCmcEeprom();
+    for (const auto& [adr, value] : writes) ASSERT_EQ(eep.WriteByte(adr, value), 0);
+  }
+  static void ExpectChannel(const std::optional<AlignChannel::Channel>& got, const Expected& expected) {
+    if (expected.chNo < 0) {
+      EXPECT_FALSE(got.has_value());
+      return;
+    }
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->group, expected.group);
+    EXPECT_EQ(got->chNo, expected.chNo);
+    EXPECT_EQ(got->name, expected.name);
+    EXPECT_EQ(got->rxHz, expected.rxHz);
+    EXPECT_EQ(got->txHz, expected.txHz);
+  }
+
+  clsCmcEeprom eep;
+  clsIndEep_RigR4T map{eep};
+  AlignChannel channels{map};
+};
+
+struct ChoiceCase {
   const char* what;
   Writes image;
   int16_t group;
   int16_t chNo;
-  Expected keyed;
+  Expected expected;
 };
 
 TEST_F(AlignChannelTest, KeyedStepsTransmitOnlyWhereTheyMay) {
-  const std::vector<KeyCase> cases = {
+  const std::vector<ChoiceCase> cases = {
       {"a duplex channel receives 4.6 MHz above", {}, kInt, 12, {kInt, 12, "INT 06", 160900000, 156300000}},
       {"a simplex channel", {}, kInt, 13, {kInt, 13, "INT 06A", 156300000, 156300000}},
       {"a duplex channel the radio uses simplex",
@@ -116,20 +119,16 @@ TEST_F(AlignChannelTest, KeyedStepsTransmitOnlyWhereTheyMay) {
       {"a group it offers", {{kGroupSwitches, 0x01}}, kUsa, 12, {kUsa, 12, "USA 06", 160900000, 156300000}},
       {"the weather group never transmits", {{kGroupSwitches, 0x02}}, kWx, 0, {0, -1, "", 0, 0}},
   };
-  for (const KeyCase& c : cases) {
+  for (const ChoiceCase& c : cases) {
     SCOPED_TRACE(c.what);
     Load(c.image);
     const auto got = channels.ForKeying(c.group, c.chNo);
-    if (c.keyed.chNo < 0) {
-      EXPECT_FALSE(got.has_value());
-    } else {
-      ExpectChannel(got, c.keyed.group, c.keyed.chNo, c.keyed.name, c.keyed.rxHz, c.keyed.txHz);
-    }
+    ExpectChannel(got, c.expected);
   }
 }
 
 TEST_F(AlignChannelTest, StepsThatOnlyReceiveKeepTheChannel) {
-  const std::vector<KeyCase> cases = {
+  const std::vector<ChoiceCase> cases = {
       {"16 may be listened to", {}, kInt, 32, {kInt, 32, "INT 16", 161400000, 156800000}},
       {"so may a channel the radio does not transmit on",
        {{kIntFlags + 20, 0x04}},
@@ -141,15 +140,11 @@ TEST_F(AlignChannelTest, StepsThatOnlyReceiveKeepTheChannel) {
       {"not one of a group the radio does not offer", {}, kUsa, 12, {0, -1, "", 0, 0}},
       {"not a free channel never programmed: it receives off the band", {}, kInt, kFr1, {0, -1, "", 0, 0}},
   };
-  for (const KeyCase& c : cases) {
+  for (const ChoiceCase& c : cases) {
     SCOPED_TRACE(c.what);
     Load(c.image);
     const auto got = channels.ForReceiving(c.group, c.chNo);
-    if (c.keyed.chNo < 0) {
-      EXPECT_FALSE(got.has_value());
-    } else {
-      ExpectChannel(got, c.keyed.group, c.keyed.chNo, c.keyed.name, c.keyed.rxHz, c.keyed.txHz);
-    }
+    ExpectChannel(got, c.expected);
   }
 }
 
