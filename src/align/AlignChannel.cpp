@@ -3,6 +3,7 @@
 #include <array>
 
 #include "base/TextScan.h"
+#include "model/clsIndOp_RigR4T.h"
 #include "settings/ProfileLines.h"
 
 namespace pw {
@@ -95,6 +96,22 @@ std::optional<AlignChannel::Channel> AlignChannel::ForKeying(int16_t group, int1
     if (MayKey(group, candidate)) return Make(group, candidate);
   }
   return std::nullopt;
+}
+
+std::optional<AlignChannel::Channel> AlignChannel::ForStep(std::string_view named, const clsIndOp_RigR4T& model,
+                                                           bool keyed) const {
+  int16_t group = -1;
+  int16_t chNo = model.curChNo();
+  if (TrimBlanks(named).empty()) {
+    const int16_t dial = model.curDialIndex();
+    if (dial >= 0 && dial < clsIndOp_RigR4T::kDialTableSize) group = model.dialTable()[static_cast<std::size_t>(dial)];
+  } else {
+    const std::optional<Channel> found = Find(named);
+    if (!found) return std::nullopt;
+    group = found->group;
+    chNo = found->chNo;
+  }
+  return keyed ? ForKeying(group, chNo) : ForReceiving(group, chNo);
 }
 
 }  // namespace pw

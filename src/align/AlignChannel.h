@@ -18,6 +18,8 @@
 
 namespace pw {
 
+class clsIndOp_RigR4T;
+
 class AlignChannel {
  public:
   // The marine band the instruments may be set in.
@@ -47,6 +49,12 @@ class AlignChannel {
   // The channel itself when a keyed step may use it, otherwise the next one
   // of its group that it may use, going round; none when the group has none.
   std::optional<Channel> ForKeying(int16_t group, int16_t chNo) const;
+
+  // The channel a step works on: the one named (the targets' Channel), or
+  // the one the console has selected when none is named; then, for a keyed
+  // step, ForKeying, otherwise ForReceiving. None when a named channel is
+  // not found.
+  std::optional<Channel> ForStep(std::string_view named, const clsIndOp_RigR4T& model, bool keyed) const;
 
  private:
   bool Selectable(int16_t group, int16_t chNo) const;

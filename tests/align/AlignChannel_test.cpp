@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/Bench.h"
 
 namespace pw {
 namespace {
@@ -182,6 +185,36 @@ TEST_F(AlignChannelTest, AChannelIsNamedAsTheConsoleShowsIt) {
       EXPECT_EQ(got->chNo, c.chNo);
     }
   }
+}
+
+TEST(AlignChannelOnTheConsole, WithoutANamedChannelTheConsolesChannelIsTaken) {
+  test::Bench b;
+  ASSERT_TRUE(b.Start());
+  ASSERT_TRUE(b.ConnectAndSettle());
+  clsIndOp_RigR4T& m = b.Model();
+  ASSERT_EQ(m.dialTable()[static_cast<size_t>(m.curDialIndex())], kInt);
+  // Channel 16 on the console, as the arrow keys would select it.
+  const auto& list = m.chList();
+  const auto at = std::find(list.begin(), list.begin() + b.Console().Max(m.idxChNo()) + 1, 32);
+  ASSERT_NE(at, list.begin() + b.Console().Max(m.idxChNo()) + 1);
+  b.Console().set_Value(m.idxChNo(), static_cast<int16_t>(at - list.begin()));
+  ASSERT_TRUE(b.RunUntil([&] { return b.AllSent(); }, 2000));
+  ASSERT_EQ(m.curChNo(), 32);
+
+  const AlignChannel channels(m.eep());
+  const auto listening = channels.ForStep("", m, false);
+  ASSERT_TRUE(listening.has_value());
+  EXPECT_EQ(listening->name, "INT 16");
+  const auto keyed = channels.ForStep(" ", m, true);
+  ASSERT_TRUE(keyed.has_value());
+  EXPECT_GT(keyed->chNo, 32);
+  EXPECT_NE(keyed->txHz, 156800000);
+
+  // A named channel wins over the console's.
+  const auto named = channels.ForStep("int 06", m, true);
+  ASSERT_TRUE(named.has_value());
+  EXPECT_EQ(named->name, "INT 06");
+  EXPECT_FALSE(channels.ForStep("INT 6", m, true).has_value());
 }
 
 }  // namespace
