@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace pw {
@@ -118,10 +119,18 @@ void UsbtmcInstrumentLink::Open() {
     error_ = device_ + ": not a USB test-and-measurement device";
     return;
   }
-  worker_ = std::make_shared<Worker>(fd, device_);
-  // The thread keeps its own share: a link closed while the worker waits
-  // for the instrument does not wait for it, and the worker ends alone.
-  std::thread([worker = worker_] { worker->Run(); }).detach();
+  auto worker = std::make_shared<Worker>(fd, device_);
+  try {
+    // The thread keeps its own share: a link closed while the worker waits
+    // for the instrument does not wait for it, and the worker ends alone.
+    std::thread([worker] { worker->Run(); }).detach();
+  } catch (const std::system_error& e) {
+    ::close(fd);
+    state_ = State::Failed;
+    error_ = device_ + ": " + e.what();
+    return;
+  }
+  worker_ = std::move(worker);
   state_ = State::Open;
 }
 
