@@ -6,7 +6,7 @@
 
 # The core: standard C++ only.
 # Its folders, bottom to top (scripts/check-layers keeps includes pointing down).
-set(PW_CORE_LAYERS base platform settings serial clone console layout model instruments record shell)
+set(PW_CORE_LAYERS base platform settings serial clone console layout model instruments align record shell)
 set(PW_CORE_SOURCES)
 foreach(_layer IN LISTS PW_CORE_LAYERS)
   file(GLOB_RECURSE _layer_sources CONFIGURE_DEPENDS ${PW_ROOT}/src/${_layer}/*.cpp)
@@ -15,9 +15,11 @@ endforeach()
 
 # The simulated radio on virtual time, on every platform.
 set(PW_SIM_SOURCES
-  ${PW_ROOT}/sim/Analog.cpp ${PW_ROOT}/sim/Fault.cpp ${PW_ROOT}/sim/MemoryMap.cpp ${PW_ROOT}/sim/Radio.cpp)
-# What puts it on a pseudo-terminal: POSIX only.
-set(PW_SIM_POSIX_SOURCES ${PW_ROOT}/sim/LogQueue.cpp ${PW_ROOT}/sim/PtyLink.cpp)
+  ${PW_ROOT}/sim/Analog.cpp ${PW_ROOT}/sim/Channels.cpp ${PW_ROOT}/sim/Fault.cpp ${PW_ROOT}/sim/MemoryMap.cpp
+  ${PW_ROOT}/sim/Radio.cpp ${PW_ROOT}/sim/TestSet.cpp ${PW_ROOT}/sim/Transmitter.cpp)
+# What puts it on a pseudo-terminal and its test set on a TCP port: POSIX only.
+set(PW_SIM_POSIX_SOURCES ${PW_ROOT}/sim/LogQueue.cpp ${PW_ROOT}/sim/PtyLink.cpp ${PW_ROOT}/sim/TcpTestSet.cpp
+  ${PW_ROOT}/sim/WakePipe.cpp)
 
 # One name a line; scripts/fuzz-common.sh reads the same file.
 file(STRINGS ${PW_ROOT}/fuzz/targets.txt PW_FUZZ_TARGETS)

@@ -20,6 +20,11 @@ constexpr double kNtcOverFixedAt25C = 47.0 / 100.0;  // 47 k NTC against a 100 k
 // Detuning at which a stage has lost half of its peak (Lorentzian skirt).
 constexpr double kBpfHalfPowerDetune = 12.0;
 
+// The channel filter: half of the signal passes this far off the channel.
+constexpr double kChannelHalfWidthHz = 6000.0;
+// The signal detector shows half its swing at this level.
+constexpr double kDetectorHalfDbuV = 5.0;
+
 }  // namespace
 
 int bpfStageResponse(int stage, int value) {
@@ -29,11 +34,21 @@ int bpfStageResponse(int stage, int value) {
   return static_cast<int>(std::floor(kBpfStagePeak / (1.0 + x * x)));
 }
 
-uint8_t sdCode(const std::array<int, 4>& bpf) {
-  int sum = kSdFloor;
-  for (int stage = 0; stage < 4; ++stage) sum += bpfStageResponse(stage, bpf[stage]);
-  return toCode(sum);
+uint8_t sdCode(const std::array<int, 4>& bpf) { return sdCode(bpf, 1.0); }
+
+uint8_t sdCode(const std::array<int, 4>& bpf, double share) {
+  int stages = 0;
+  for (int stage = 0; stage < 4; ++stage) stages += bpfStageResponse(stage, bpf[stage]);
+  // Floor, as for a stage: a weaker signal must never read higher.
+  return toCode(kSdFloor + std::floor(stages * std::clamp(share, 0.0, 1.0)));
 }
+
+double channelSelectivity(double offsetHz) {
+  const double x = offsetHz / kChannelHalfWidthHz;
+  return 1.0 / (1.0 + x * x * x * x);
+}
+
+double detectorShare(double signalDbuV) { return 1.0 / (1.0 + std::pow(10.0, (kDetectorHalfDbuV - signalDbuV) / 6.0)); }
 
 uint8_t noiseCode(double signalDbuV) {
   // Quieting curve: about 220 with no signal, half way at 5 dBuV, ~20 when full quieting.

@@ -20,6 +20,18 @@ int bpfStageResponse(int stage, int value);
 
 // The signal detector with the stages at the given tuning values.
 uint8_t sdCode(const std::array<int, 4>& bpf);
+// The same with only a share (0..1) of a full signal reaching the detector:
+// what rises above the floor is scaled by it.
+uint8_t sdCode(const std::array<int, 4>& bpf, double share);
+
+// Share of a test signal that passes the channel filter when it lies
+// offsetHz beside the channel: 1 on it, half 6 kHz off, next to nothing on
+// the next channel (25 kHz).
+double channelSelectivity(double offsetHz);
+
+// The signal detector's share of its full swing at a signal level: nothing in
+// the noise, the whole swing from about 20 dBuV.
+double detectorShare(double signalDbuV);
 
 // Noise detector voltage: a stronger test signal quiets the receiver.
 uint8_t noiseCode(double signalDbuV);

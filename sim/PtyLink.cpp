@@ -1,10 +1,8 @@
 #include "sim/PtyLink.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -18,22 +16,12 @@ namespace {
 // look again this often instead of spinning.
 constexpr int kHangUpRecheckMs = 20;
 
-bool fail(std::string* error, const std::string& what) {
-  if (error) *error = what + ": " + std::strerror(errno);
-  return false;
-}
-
-bool setNonBlocking(int fd) {
-  const int flags = fcntl(fd, F_GETFL);
-  return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
-}
-
 // Raw 9600 8N1 on the slave: the settings persist while the master is open,
 // so a program that opens the port without configuring it still gets bytes
 // through unaltered.
 bool makeSlaveRaw(const std::string& path, std::string* error) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  if (fd < 0) return fail(error, "open " + path);
+  if (fd < 0) return failWith(error, "open " + path);
   termios tio{};
   bool ok = tcgetattr(fd, &tio) == 0;
   if (ok) {
@@ -42,7 +30,7 @@ bool makeSlaveRaw(const std::string& path, std::string* error) {
     cfsetospeed(&tio, B9600);
     ok = tcsetattr(fd, TCSANOW, &tio) == 0;
   }
-  if (!ok) fail(error, "configure " + path);
+  if (!ok) failWith(error, "configure " + path);
   ::close(fd);
   return ok;
 }
@@ -63,7 +51,7 @@ bool PtyLink::start(const std::string& linkPath, std::string* error) {
     char target[PATH_MAX];
     if (::readlink(linkPath.c_str(), target, sizeof target) >= 0) ::unlink(linkPath.c_str());
     if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0) {
-      fail(error, "symlink " + linkPath);
+      failWith(error, "symlink " + linkPath);
       closeAll();
       return false;
     }
@@ -79,7 +67,7 @@ bool PtyLink::start(const std::string& linkPath, std::string* error) {
 void PtyLink::stop() {
   if (thread_.joinable()) {
     stopping_ = true;
-    wake();
+    wakePipe_.wake();
     thread_.join();
   }
   closeAll();
@@ -90,30 +78,25 @@ void PtyLink::withRadio(const std::function<void(Radio&)>& fn) {
     std::lock_guard lock(mutex_);
     fn(radio_);
   }
-  wake();  // the radio may have something new to say: recompute the wait
+  wakePipe_.wake();  // the radio may have something new to say: recompute the wait
 }
 
 bool PtyLink::openPty(std::string* error) {
   master_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0) return fail(error, "posix_openpt");
-  if (grantpt(master_) != 0 || unlockpt(master_) != 0) return fail(error, "grantpt/unlockpt");
+  if (master_ < 0) return failWith(error, "posix_openpt");
+  if (grantpt(master_) != 0 || unlockpt(master_) != 0) return failWith(error, "grantpt/unlockpt");
   char name[128];
-  if (ptsname_r(master_, name, sizeof name) != 0) return fail(error, "ptsname_r");
+  if (ptsname_r(master_, name, sizeof name) != 0) return failWith(error, "ptsname_r");
   slavePath_ = name;
   if (!makeSlaveRaw(slavePath_, error)) return false;
-  if (!setNonBlocking(master_)) return fail(error, "fcntl");
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return fail(error, "pipe");
-  wakeRead_ = pipeFds[0];
-  wakeWrite_ = pipeFds[1];
-  return setNonBlocking(wakeRead_) && setNonBlocking(wakeWrite_);
+  if (!setNonBlocking(master_)) return failWith(error, "fcntl");
+  return wakePipe_.open(error);
 }
 
 void PtyLink::closeAll() {
-  for (int* fd : {&master_, &wakeRead_, &wakeWrite_}) {
-    if (*fd >= 0) ::close(*fd);
-    *fd = -1;
-  }
+  if (master_ >= 0) ::close(master_);
+  master_ = -1;
+  wakePipe_.close();
   if (!linkPath_.empty()) {
     char target[PATH_MAX];
     const ssize_t n = ::readlink(linkPath_.c_str(), target, sizeof target - 1);
@@ -136,28 +119,22 @@ void PtyLink::waitForEvent(int timeoutMs) {
   if (hungUp_) {
     // A hung-up master is always "ready": wait on the wake pipe alone and
     // look again whether a program has opened the slave since.
-    pollfd wakeFd{wakeRead_, POLLIN, 0};
+    pollfd wakeFd{wakePipe_.readFd(), POLLIN, 0};
     ::poll(&wakeFd, 1, timeoutMs < 0 ? kHangUpRecheckMs : std::min(timeoutMs, kHangUpRecheckMs));
-    drainWake();
+    wakePipe_.drain();
     pollfd probe{master_, POLLIN, 0};
     ::poll(&probe, 1, 0);
     hungUp_ = (probe.revents & POLLHUP) != 0;
     return;
   }
-  pollfd fds[2] = {{wakeRead_, POLLIN, 0}, {master_, POLLIN, 0}};
+  pollfd fds[2] = {{wakePipe_.readFd(), POLLIN, 0}, {master_, POLLIN, 0}};
   if (!pending_.empty()) fds[1].events |= POLLOUT;
   ::poll(fds, 2, timeoutMs);
-  drainWake();
+  wakePipe_.drain();
   if (fds[1].revents & POLLHUP) {
     hungUp_ = true;
   } else if (fds[1].revents & POLLIN) {
     readFromProgram();
-  }
-}
-
-void PtyLink::drainWake() {
-  char drain[64];
-  while (::read(wakeRead_, drain, sizeof drain) > 0) {
   }
 }
 
@@ -195,12 +172,6 @@ void PtyLink::transmit() {
     if (n <= 0) break;  // pty full: POLLOUT brings us back
     pending_.erase(pending_.begin(), pending_.begin() + n);
   }
-}
-
-void PtyLink::wake() {
-  if (wakeWrite_ < 0) return;
-  const char b = 1;
-  [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &b, 1);
 }
 
 int64_t PtyLink::nowMs() const {

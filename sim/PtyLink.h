@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/Radio.h"
+#include "sim/WakePipe.h"
 
 #include <atomic>
 #include <chrono>
@@ -40,13 +41,11 @@ class PtyLink {
  private:
   void run();
   void waitForEvent(int timeoutMs);
-  void drainWake();
   bool openPty(std::string* error);
   void closeAll();
   int pollTimeoutMs();
   void readFromProgram();
   void transmit();
-  void wake();
   int64_t nowMs() const;
 
   Radio radio_;
@@ -54,8 +53,7 @@ class PtyLink {
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   int master_ = -1;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
+  WakePipe wakePipe_;
   bool hungUp_ = false;           // no program has the slave open
   std::vector<uint8_t> pending_;  // radio output the pty has not taken yet
   std::string slavePath_;

@@ -3,6 +3,7 @@
 #include "sim/Analog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -333,6 +334,16 @@ bool Radio::applyWrite(uint8_t sub, uint8_t value) {
   }
 }
 
+ChannelFrequencies Radio::selectedChannel() const {
+  return channelFrequencies(memory_, static_cast<int>(group_), channel_);
+}
+
+// How much of the test signal the channel filter lets through.
+double Radio::testSignalShare() const {
+  if (!generator_) return 1.0;
+  return analog::channelSelectivity(static_cast<double>(generator_->hz - selectedChannel().rxHz));
+}
+
 std::optional<uint8_t> Radio::reading(uint8_t sub) const {
   const auto bpf = [this](int stage) {
     return static_cast<int>(static_cast<int8_t>(memory_[mem::kBpfLevels + stage]));
@@ -361,11 +372,13 @@ std::optional<uint8_t> Radio::reading(uint8_t sub) const {
     case 0x95:
       return uint8_t{128};  // SQLV: squelch knob at mid travel
     case 0x96:
-      return uint8_t{0};  // TXDET: not transmitting
+      return static_cast<uint8_t>(keyed() && !selectedChannel().txInhibit ? 190 : 0);  // TXDET
     case 0x98:
-      return analog::sdCode({bpf(0), bpf(1), bpf(2), bpf(3)});
-    case 0x99:
-      return analog::noiseCode(options_.signalDbuV);
+      if (!generator_) return analog::sdCode({bpf(0), bpf(1), bpf(2), bpf(3)});
+      return analog::sdCode({bpf(0), bpf(1), bpf(2), bpf(3)},
+                            testSignalShare() * analog::detectorShare(generator_->dBuV));
+    case 0x99:  // a signal beside the channel quiets the receiver only as much as it gets through
+      return analog::noiseCode(testSignalDbuV() + 20.0 * std::log10(std::max(testSignalShare(), 1e-9)));
     case 0x9A:
       return uint8_t{64};  // BTYPE: lithium-ion pack
     case 0x9B:

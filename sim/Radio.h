@@ -7,6 +7,7 @@
 // with pacing off every byte is due at once.
 #pragma once
 
+#include "sim/Channels.h"
 #include "sim/Fault.h"
 #include "sim/MemoryMap.h"
 
@@ -35,6 +36,11 @@ struct RadioOptions {
   double signalDbuV = 10.0;  // test signal at the antenna socket
   double supplyVolts = 7.4;
   uint32_t noiseSeed = 1;  // for NoiseBetweenFrames garbage
+};
+
+struct GeneratorSignal {
+  int64_t hz = 0;
+  double dBuV = 0.0;
 };
 
 struct FrameLogEntry {
@@ -71,6 +77,13 @@ class Radio {
   void setTemperatureC(double celsius) { options_.temperatureC = celsius; }
   void setTestSignal(double dBuV) { options_.signalDbuV = dBuV; }
   void setSupplyVolts(double volts) { options_.supplyVolts = volts; }
+  // A signal generator's output at the antenna socket. While there is one it
+  // is the test signal, in place of the bench's own (setTestSignal), which
+  // sits on the selected channel.
+  void setGeneratorSignal(std::optional<GeneratorSignal> signal) { generator_ = signal; }
+  // The transmit key as a PTT switch holds it.
+  void setPttKeyed(bool keyed) { pttKeyed_ = keyed; }
+  bool pttKeyed() const { return pttKeyed_; }
   const RadioOptions& options() const { return options_; }
 
   // EEPROM.
@@ -83,6 +96,11 @@ class Radio {
   Group group() const { return group_; }
   int channel() const { return channel_; }  // fixed-table row last selected
   int rfPower() const { return rfPower_; }  // 0 High, 1 Low, 2 E-Low
+  // The PTT held, or a confirmed ATIS mode other than off: the radio sends
+  // (unless the channel inhibits it).
+  bool keyed() const { return pttKeyed_ || atisMode_ != 0; }
+  // Frequencies of the channel the dial mode and channel sends selected.
+  ChannelFrequencies selectedChannel() const;
 
   // The value the radio would answer now to an E8 read request with this
   // sub-command (D/A, A/D and calculated squelch readings); nullopt if the
@@ -120,6 +138,8 @@ class Radio {
   void onE8(const Bytes& data, const FaultSite& site, int64_t atNs);
   uint8_t atisRequest(int mode, const FaultSite& site);
   bool applyWrite(uint8_t subCommand, uint8_t value);
+  double testSignalDbuV() const { return generator_ ? generator_->dBuV : options_.signalDbuV; }
+  double testSignalShare() const;
   bool identityMatches(const Bytes& data) const;
   Bytes cloneBlock(int adr) const;
 
@@ -135,6 +155,8 @@ class Radio {
   Group group_ = Group::Int;
   int channel_ = 32;  // channel 16
   int rfPower_ = 0;
+  bool pttKeyed_ = false;
+  std::optional<GeneratorSignal> generator_;
 
   Uart programUart_;
   Uart radioUart_;

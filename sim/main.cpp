@@ -4,6 +4,7 @@
 #include "sim/LogQueue.h"
 #include "sim/PtyLink.h"
 #include "sim/Radio.h"
+#include "sim/TcpTestSet.h"
 
 #include <csignal>
 #include <cstdio>
@@ -41,6 +42,12 @@ which end it within a second whatever it is doing.
   --signal DBUV       test signal level in dBuV (default 10)
   --supply V          supply voltage (default 7.4)
   --seed N            seed of the noise fault's garbage (default 1)
+  --instruments PORT  also serve a simulated radio test set (signal generator,
+                      counter, power and modulation meters, PTT switch) as
+                      raw SCPI on 127.0.0.1:PORT, coupled to the radio; 0 for
+                      any free port. The second line on stdout is then its
+                      address, tcp:127.0.0.1:PORT. The radio's own transmitter
+                      offsets follow --seed.
   --log FILE          write the frame log, one "RX|TX FE FE ... FD" line per
                       frame, to FILE instead of standard error (the default);
                       "-" for no log. Lines the reader does not take in time
@@ -54,6 +61,7 @@ struct Args {
   std::vector<sim::Fault> faults;
   std::string linkPath;
   std::string logPath;
+  int instrumentsPort = -1;  // none
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -119,6 +127,13 @@ Args parseArgs(int argc, char** argv) {
       args.options.supplyVolts = number(opt, value());
     } else if (opt == "--seed") {
       args.options.noiseSeed = static_cast<uint32_t>(number(opt, value()));
+    } else if (opt == "--instruments") {
+      const std::string text = value();
+      const double port = number(opt, text);
+      if (port < 0 || port > 65535 || port != static_cast<int>(port)) {
+        usageError(opt + " needs a port number from 0 to 65535, not '" + text + "'");
+      }
+      args.instrumentsPort = static_cast<int>(port);
     } else if (opt == "--log") {
       args.logPath = value();
     } else {
@@ -172,10 +187,22 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n", link.slavePath().c_str());
+
+  sim::TestSetOptions testSetOptions;
+  testSetOptions.seed = args.options.noiseSeed;
+  sim::TcpTestSet testSet(link, testSetOptions);
+  if (args.instrumentsPort >= 0) {
+    if (!testSet.start(args.instrumentsPort, &error)) {
+      std::fprintf(stderr, "kqr4t-sim: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("tcp:127.0.0.1:%d\n", testSet.port());
+  }
   std::fflush(stdout);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);
+  testSet.stop();
   link.stop();
   logQueue.stop();
   if (log && log != stderr) std::fclose(log);

@@ -1,19 +1,24 @@
 // kqr4t-sim as a process: a log reader that stops reading must not hold the
-// radio up, and SIGTERM and SIGINT end it within a second.
+// radio up, SIGTERM and SIGINT end it within a second, and --instruments puts
+// a radio test set for the same radio on a loopback port.
 #include "OpenPort.h"
 #include "Wire.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -31,7 +36,7 @@ int msLeft(Clock::time_point deadline) {
 // this test never reads.
 class Simulator {
  public:
-  Simulator() {
+  explicit Simulator(std::vector<std::string> options = {}) {
     int out[2];
     if (::pipe(out) != 0 || ::pipe(log_) != 0) return;
     ::fcntl(log_[1], F_SETPIPE_SZ, 4096);
@@ -41,13 +46,16 @@ class Simulator {
     posix_spawn_file_actions_adddup2(&actions, log_[1], 2);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, log_[0]);
-    char* argv[] = {const_cast<char*>(KQR4T_SIM_PATH), const_cast<char*>("--no-pacing"), nullptr};
-    if (posix_spawn(&pid_, KQR4T_SIM_PATH, &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    options.insert(options.begin(), {KQR4T_SIM_PATH, "--no-pacing"});
+    std::vector<char*> argv;
+    for (auto& option : options) argv.push_back(option.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(log_[1]);
-    device_ = firstLine(out[0]);
-    ::close(out[0]);
+    out_ = out[0];
+    device_ = nextLine();
   }
   ~Simulator() {
     if (pid_ > 0) {
@@ -55,8 +63,11 @@ class Simulator {
       ::waitpid(pid_, nullptr, 0);
     }
     ::close(log_[0]);
+    ::close(out_);
   }
   const std::string& device() const { return device_; }
+  // The next line on its standard output.
+  std::string nextLine() { return firstLine(out_); }
 
   // Sends the signal; true when the process ended within budgetMs.
   bool endsWithin(int signal, int budgetMs) {
@@ -89,6 +100,7 @@ class Simulator {
 
   pid_t pid_ = -1;
   int log_[2] = {-1, -1};
+  int out_ = -1;
   std::string device_;
 };
 
@@ -120,6 +132,76 @@ TEST(SimProcess, AStalledLogReaderNeverHoldsTheRadioUpAndAStopSignalEndsIt) {
     for (int i = 0; i < 300; ++i) ASSERT_TRUE(identify(fd)) << "exchange " << i;
     EXPECT_TRUE(sim.endsWithin(signal, 1000)) << strsignal(signal);
     ::close(fd);
+  }
+}
+
+// One SCPI line to a raw socket and its answer line, or "" after a second.
+std::string askSocket(int fd, const std::string& line) {
+  const std::string bytes = line + "\n";
+  if (::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(bytes.size())) return {};
+  std::string got;
+  const auto deadline = Clock::now() + std::chrono::seconds(1);
+  while ((got.empty() || got.back() != '\n') && msLeft(deadline) > 0) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, msLeft(deadline)) <= 0) continue;
+    char buf[128];
+    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  return got;
+}
+
+// The radio's TXDET reading over the cable: the echo, then the answer, whose
+// value digits are the two bytes before its end.
+int txdet(int fd) {
+  const Bytes request = wire::frameToRadio(wire::e8(0x96, 0));
+  if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1;
+  Bytes got;
+  const auto deadline = Clock::now() + std::chrono::seconds(1);
+  while (got.size() < request.size() + 13 && msLeft(deadline) > 0) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, msLeft(deadline)) <= 0) continue;
+    uint8_t buf[64];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n > 0) got.insert(got.end(), buf, buf + n);
+  }
+  const auto answers = wire::answers(got);
+  if (answers.size() != 1 || answers[0].size() != 10) return -1;
+  return *wire::hexNibble(answers[0][8]) * 16 + *wire::hexNibble(answers[0][9]);
+}
+
+TEST(SimProcess, InstrumentsServeARadioTestSetThatKeysTheSameRadio) {
+  Simulator sim({"--instruments", "0", "--log", "-"});
+  ASSERT_FALSE(sim.device().empty());
+  const std::string address = sim.nextLine();
+  ASSERT_EQ(address.rfind("tcp:127.0.0.1:", 0), 0u) << address;
+  const int port = std::stoi(address.substr(address.rfind(':') + 1));
+
+  const int socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in server{};
+  server.sin_family = AF_INET;
+  server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  server.sin_port = htons(static_cast<uint16_t>(port));
+  ASSERT_EQ(::connect(socketFd, reinterpret_cast<sockaddr*>(&server), sizeof server), 0);
+  const int radioFd = openPort(sim.device());
+  ASSERT_GE(radioFd, 0);
+
+  EXPECT_NE(askSocket(socketFd, "*IDN?").find("Radio Test Set"), std::string::npos);
+  EXPECT_EQ(txdet(radioFd), 0);
+  EXPECT_EQ(askSocket(socketFd, "PTT ON;*OPC?"), "1\n");
+  EXPECT_GT(txdet(radioFd), 0);
+  EXPECT_EQ(askSocket(socketFd, "MEAS:FREQ?").rfind("+1.56", 0), 0u);  // channel 16, near 156.8 MHz
+
+  ::close(radioFd);
+  ::close(socketFd);
+  EXPECT_TRUE(sim.endsWithin(SIGTERM, 1000));
+}
+
+TEST(SimProcess, AnInstrumentsPortOutOfRangeIsAUsageError) {
+  for (const char* port : {"-1", "65536", "80.5", "x"}) {
+    Simulator sim({"--instruments", port});
+    EXPECT_TRUE(sim.device().empty()) << port;
   }
 }
 
