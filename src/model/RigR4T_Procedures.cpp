@@ -333,6 +333,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
       console_.set_Value(line, console_.Min(line));
       bpf_.best = -1;
       bpf_.low = bpf_.high = console_.Min(line);
+      if (serviceLog) serviceLog->SweepStarted(bpf_.k, console_.Min(line), console_.Max(line));
       SetProcStep(proc::BpfSweep);
       return true;
     }
@@ -348,6 +349,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
         const int16_t v = console_.Value(line);
         console_.set_WaitAfterE8(line, 0);
         const int16_t s = lastAd_[kSdIndex];
+        if (serviceLog) serviceLog->SweepRead(bpf_.k, v, s);
         if (s >= bpf_.best) {
           if (s > bpf_.best) bpf_.low = v;
           bpf_.high = v;
@@ -358,6 +360,7 @@ bool clsIndOp_RigR4T::RigOpProc_BpfSweep() {
           const int sum = bpf_.low + bpf_.high;
           console_.set_Value(line, static_cast<int16_t>(sum >= 0 ? sum / 2 : -((-sum + 1) / 2)));
           LogProcedureWrite(console_.EeAdr(line), console_.Value(line));
+          if (serviceLog) serviceLog->SweepChosen(bpf_.k, bpf_.low, bpf_.high, console_.Value(line));
           bpfSelect_[static_cast<size_t>(bpf_.k)] = false;
           SetProcStep(proc::BpfNextFilter);
           return true;

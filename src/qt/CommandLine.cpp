@@ -100,9 +100,9 @@ CommandLine::Outcome CommandLine::Parse(const QStringList& args) {
       QStringLiteral("DIR"));
   const QCommandLineOption tourOpt(
       QStringLiteral("tour"),
-      QStringLiteral("Unattended tour: Connect, step MOD, reload, show the dump; save a PNG of each page and "
-                     "the service record in DIR, print the console and monitor lines, exit 0 (1 on failure or "
-                     "time-out)."),
+      QStringLiteral("Unattended tour: Connect, step MOD, reload, sweep BPF T3, show the dump; save a PNG of "
+                     "each page and of the sweep curves and the service record (with its PDF) in DIR, print the "
+                     "console and monitor lines, exit 0 (1 on failure or time-out)."),
       QStringLiteral("DIR"));
   const QCommandLineOption benchOpt(
       QStringLiteral("bench"),

@@ -105,6 +105,14 @@ void MainWindow::BuildMenus() {
       if (logic_) logic_->mnuFileSaveRecord_Click();
     });
   });
+  mnuFilePrintRecord_ = file->addAction(QStringLiteral("&Print service record..."));
+  mnuFilePrintRecord_->setObjectName(QStringLiteral("mnuFilePrintRecord"));
+  mnuFilePrintRecord_->setEnabled(false);
+  connect(mnuFilePrintRecord_, &QAction::triggered, this, &MainWindow::printRecordRequested);
+  mnuFileSaveRecordPdf_ = file->addAction(QStringLiteral("Save service record as P&DF..."));
+  mnuFileSaveRecordPdf_->setObjectName(QStringLiteral("mnuFileSaveRecordPdf"));
+  mnuFileSaveRecordPdf_->setEnabled(false);
+  connect(mnuFileSaveRecordPdf_, &QAction::triggered, this, &MainWindow::saveRecordPdfRequested);
   file->addSeparator();
   mnuFileExit_ = file->addAction(QStringLiteral("E&xit"));
   mnuFileExit_->setObjectName(QStringLiteral("mnuFileExit"));
@@ -160,6 +168,10 @@ void MainWindow::BuildMenus() {
       if (logic_) logic_->mnuOptionKeepRecords_Click();
     });
   });
+  // Shown and remembered by SweepCurvesOption; off until it says otherwise.
+  mnuOptionSweepCurves_ = option->addAction(QStringLiteral("&Sweep curves"));
+  mnuOptionSweepCurves_->setObjectName(QStringLiteral("mnuOptionSweepCurves"));
+  mnuOptionSweepCurves_->setCheckable(true);
 }
 
 void MainWindow::BuildControls() {
@@ -347,6 +359,8 @@ void MainWindow::SetMenuChecks(int comPortNo, int autoRelease) {
 
 void MainWindow::SetRecordMenu(bool saveEnabled, bool keepChecked) {
   mnuFileSaveRecord_->setEnabled(saveEnabled);
+  mnuFilePrintRecord_->setEnabled(saveEnabled);
+  mnuFileSaveRecordPdf_->setEnabled(saveEnabled);
   keepChecked_ = keepChecked;
   mnuOptionKeepRecords_->setChecked(keepChecked);
 }

@@ -115,6 +115,9 @@ class MainWindow : public QMainWindow, public IWindow {
   QAction* saveRecordAction() const { return mnuFileSaveRecord_; }
   QAction* keepRecordsAction() const { return mnuOptionKeepRecords_; }
   QAction* assignDevicesAction() const { return mnuOptAssignDevices_; }
+  QAction* printRecordAction() const { return mnuFilePrintRecord_; }
+  QAction* saveRecordPdfAction() const { return mnuFileSaveRecordPdf_; }
+  QAction* sweepCurvesAction() const { return mnuOptionSweepCurves_; }
   QMenu* portMenu() const { return mnuOptionComPort_; }
   // The message box on screen, if any.
   QMessageBox* messageBox() const { return box_; }
@@ -122,6 +125,9 @@ class MainWindow : public QMainWindow, public IWindow {
  signals:
   // Option > Port > "Assign devices...".
   void assignDevicesRequested();
+  // File > "Print service record..." and "Save service record as PDF...".
+  void printRecordRequested();
+  void saveRecordPdfRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -164,7 +170,10 @@ class MainWindow : public QMainWindow, public IWindow {
   int progressGap_ = 240;
 
   QAction* mnuFileSaveRecord_ = nullptr;
+  QAction* mnuFilePrintRecord_ = nullptr;
+  QAction* mnuFileSaveRecordPdf_ = nullptr;
   QAction* mnuFileExit_ = nullptr;
+  QAction* mnuOptionSweepCurves_ = nullptr;
   QAction* mnuOptionKeepRecords_ = nullptr;
   bool keepChecked_ = false;
   QMenu* mnuOptionComPort_ = nullptr;

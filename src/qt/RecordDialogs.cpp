@@ -29,16 +29,23 @@ void RecordDialogs::Show(QDialog* dialog) {
   dialog->open();  // not exec(): no second event loop around the heartbeat
 }
 
-void RecordDialogs::AskSaveFile(const std::string& folder, const std::string& name, PathReply reply) {
-  auto* d = new QFileDialog(parent_, QStringLiteral("Save service record"), StartFolder(folder));
-  d->setObjectName(QStringLiteral("dlgSaveRecord"));
+QFileDialog* RecordDialogs::SaveDialog(QWidget* parent, const QString& title, const std::string& folder,
+                                       const std::string& name, const QString& filter, const QString& suffix) {
+  auto* d = new QFileDialog(parent, title, StartFolder(folder));
   d->setAcceptMode(QFileDialog::AcceptSave);
   d->setFileMode(QFileDialog::AnyFile);
-  // The program asks once about the report and its image together.
   d->setOption(QFileDialog::DontConfirmOverwrite);
-  d->setNameFilter(QStringLiteral("Service records (*.txt)"));
-  d->setDefaultSuffix(QStringLiteral("txt"));
+  d->setNameFilter(filter);
+  d->setDefaultSuffix(suffix);
   d->selectFile(FromUtf8(name));
+  return d;
+}
+
+void RecordDialogs::AskSaveFile(const std::string& folder, const std::string& name, PathReply reply) {
+  // The program asks once about the report and its image together.
+  QFileDialog* d = SaveDialog(parent_, QStringLiteral("Save service record"), folder, name,
+                              QStringLiteral("Service records (*.txt)"), QStringLiteral("txt"));
+  d->setObjectName(QStringLiteral("dlgSaveRecord"));
   QObject::connect(d, &QFileDialog::fileSelected, d,
                    [reply](const QString& file) { Guarded("save record", [&] { reply(ToCore(file)); }); });
   Show(d);

@@ -8,6 +8,7 @@
 #include "platform/IRecordDialogs.h"
 
 class QDialog;
+class QFileDialog;
 
 namespace pw {
 
@@ -19,9 +20,14 @@ class RecordDialogs : public IRecordDialogs {
   void AskFolder(const std::string& folder, PathReply reply) override;
   void AskOverwrite(const std::vector<std::string>& paths, std::function<void(bool)> reply) override;
 
- private:
+  // Opens a dialog window-modal, deleted when it closes.
   static void Show(QDialog* dialog);
+  // A save dialog in `folder` (home when it is gone) proposing `name`; it
+  // asks nothing about an existing file: the program asks that itself.
+  static QFileDialog* SaveDialog(QWidget* parent, const QString& title, const std::string& folder,
+                                 const std::string& name, const QString& filter, const QString& suffix);
 
+ private:
   QWidget* parent_;
 };
 

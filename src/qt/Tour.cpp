@@ -14,6 +14,8 @@
 
 #include "qt/Guard.h"
 #include "qt/MainWindow.h"
+#include "qt/RecordPrintout.h"
+#include "qt/SweepCurvesWindow.h"
 
 namespace pw {
 
@@ -74,8 +76,20 @@ void Tour::Poll() {
     case Step::WaitSettled:
       if (Settled()) {
         if (!Grab(QStringLiteral("2-console.png"))) return;
+        StartSweep();
+        step_ = Step::WaitSweep;
+        stepClock_.restart();
+      }
+      break;
+    case Step::WaitSweep:
+      if (curves_) curves_->Follow(app_.records.record());
+      if (SweepDone() && Settled()) {
+        if (!curves_ || !Grab(curves_, QStringLiteral("4-sweep-curves.png"))) return;
+        curves_->close();
         window_.button(2)->click();
         step_ = Step::WaitDump;
+      } else if (stepClock_.elapsed() > kSweepLimitMs) {
+        Finish(1, QStringLiteral("the BPF T3 sweep did not end within %1 s").arg(kSweepLimitMs / 1000));
       }
       break;
     case Step::WaitDump:
@@ -91,15 +105,34 @@ void Tour::Poll() {
   }
 }
 
-void Tour::StepMod() {
+void Tour::PressOnLine(const QString& title, int key) {
   QListWidget* console = window_.consoleList();
-  const QList<QListWidgetItem*> found =
-      console->findItems(QStringLiteral("       MOD:"), Qt::MatchStartsWith | Qt::MatchCaseSensitive);
+  const QList<QListWidgetItem*> found = console->findItems(title, Qt::MatchStartsWith | Qt::MatchCaseSensitive);
   if (!found.isEmpty()) console->setCurrentItem(found.front());
   console->setFocus(Qt::OtherFocusReason);
-  PressKey(console, Qt::Key_Right);
+  PressKey(console, key);
+}
+
+void Tour::StepMod() {
+  PressOnLine(QStringLiteral("       MOD:"), Qt::Key_Right);
   // F5 goes wherever the focus is, as the technician's would.
   PressKey(window_.focusWidget() ? window_.focusWidget() : &window_, Qt::Key_F5);
+}
+
+void Tour::StartSweep() {
+  // The curves in a window of the tour's own: the setting stays as it was.
+  curves_ = new SweepCurvesWindow(&window_);
+  curves_->setAttribute(Qt::WA_DeleteOnClose);
+  curves_->resize(curves_->sizeHint());
+  curves_->PlaceBeside(window_);
+  curves_->show();
+  PressOnLine(QStringLiteral("    BPF T3:"), Qt::Key_Return);
+}
+
+bool Tour::SweepDone() const {
+  const ServiceRecord* record = app_.records.record();
+  const SweepCurve* t3 = record ? record->sweeps().Latest(2) : nullptr;
+  return t3 && t3->finished && app_.gIndOp->procStep() == proc::None;
 }
 
 void Tour::PressKey(QWidget* target, int key) {
@@ -120,9 +153,11 @@ bool Tour::Settled() const {
   return !app_.myObjNbx3Seq.OpRunning();
 }
 
-bool Tour::Grab(const QString& name) {
+bool Tour::Grab(const QString& name) { return Grab(&window_, name); }
+
+bool Tour::Grab(QWidget* widget, const QString& name) {
   const QString path = QDir(folder_).filePath(name);
-  if (!window_.grab().save(path, "PNG")) {
+  if (!widget->grab().save(path, "PNG")) {
     Finish(1, QStringLiteral("cannot write %1").arg(path));
     return false;
   }
@@ -142,6 +177,13 @@ bool Tour::SaveRecord() {
     return false;
   }
   std::printf("service record: %s\n", path.toLocal8Bit().constData());
+  // Its printout beside it, as File > Save service record as PDF... makes it.
+  const QString pdfPath = QDir(folder_).filePath(QString::fromStdString(record->BaseName()) + QStringLiteral(".pdf"));
+  if (!RecordPrintout::SavePdf(*record, QDir::toNativeSeparators(pdfPath))) {
+    Finish(1, QStringLiteral("cannot write the service record %1").arg(pdfPath));
+    return false;
+  }
+  std::printf("service record: %s\n", pdfPath.toLocal8Bit().constData());
   return true;
 }
 

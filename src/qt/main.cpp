@@ -23,9 +23,11 @@
 #include "qt/QtClock.h"
 #include "qt/QtSerialPort.h"
 #include "qt/RecordDialogs.h"
+#include "qt/RecordPrintMenu.h"
 #include "qt/SerialDevices.h"
 #include "qt/SettingsLocation.h"
 #include "qt/StartupBox.h"
+#include "qt/SweepCurvesOption.h"
 #include "qt/Tour.h"
 #include "shell/ConstIniSearch.h"
 #include "shell/start.h"
@@ -185,12 +187,18 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  pw::SweepCurvesOption sweepCurves(app, window);
+  pw::RecordPrintMenu printMenu(app, window);
+
   int exitCode = 0;
   QTimer heartbeat;
   QTimer radioPump;
   heartbeat.setInterval(pw::frmCom::kTimerIntervalMs);
   QObject::connect(&heartbeat, &QTimer::timeout, &window, [&] {
-    pw::Guarded("heartbeat", [&] { app.Tick(); });
+    pw::Guarded("heartbeat", [&] {
+      app.Tick();
+      sweepCurves.Follow();
+    });
     // A reason for a failed open is old news once a port is open.
     if (reasonShown && port.IsOpen()) {
       window.ShowReason({});

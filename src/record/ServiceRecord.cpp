@@ -67,19 +67,56 @@ std::string WriteText(const std::pair<int32_t, uint8_t>& w) {
 }
 
 // "a, b, c" broken into lines of at most kColumns, each behind the indent.
-void AppendWrapped(std::string& out, const std::vector<std::string>& items) {
+void AppendWrapped(std::vector<std::string>& out, const std::vector<std::string>& items) {
   std::string line = kLogIndent;
   const size_t indent = line.size();
   for (size_t i = 0; i < items.size(); ++i) {
     const std::string item = items[i] + (i + 1 < items.size() ? "," : "");
     if (line.size() > indent && line.size() + 1 + item.size() > static_cast<size_t>(ServiceRecord::kColumns)) {
-      out += line + kCrLf;
+      out.push_back(line);
       line = kLogIndent;
     }
     if (line.size() > indent) line += ' ';
     line += item;
   }
-  if (line.size() > indent) out += line + kCrLf;
+  if (line.size() > indent) out.push_back(line);
+}
+
+// Each sweep in a line, its warnings, and its levels in rows of this many
+// behind the value of the row's first reading; a sweep of the whole range
+// at step 4 takes five rows.
+constexpr size_t kLevelsPerRow = 16;
+constexpr const char* kSweepIndent = "            ";
+
+std::vector<std::string> SweepLines(const SweepCurves& sweeps) {
+  std::vector<std::string> out;
+  if (sweeps.all().empty()) out.emplace_back("  none");
+  for (const SweepCurve& c : sweeps.all()) {
+    const auto& p = c.points;
+    std::string head = "  " + ClockText(c.started) + "  BPF " + SweepCurves::FilterName(c.filter) + "  " +
+                       std::to_string(p.size()) + (p.size() == 1 ? " reading" : " readings");
+    if (!p.empty()) head += ", " + std::to_string(p.front().value) + " to " + std::to_string(p.back().value);
+    if (p.size() > 1) head += " by " + std::to_string(p[1].value - p[0].value);
+    if (c.finished) {
+      head +=
+          "; best " + std::to_string(c.low) + " to " + std::to_string(c.high) + ", set to " + std::to_string(c.chosen);
+    } else {
+      head += "; not finished";
+    }
+    out.push_back(head);
+    for (const std::string& w : c.Warnings()) out.push_back(kSweepIndent + std::string("warning: ") + w);
+    for (size_t i = 0; i < p.size(); i += kLevelsPerRow) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%5d:", p[i].value);
+      std::string row = kSweepIndent + std::string(buf);
+      for (size_t j = i; j < std::min(p.size(), i + kLevelsPerRow); ++j) {
+        std::snprintf(buf, sizeof buf, "%4d", p[j].level);
+        row += buf;
+      }
+      out.push_back(row);
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -149,13 +186,35 @@ void ServiceRecord::LinkError(const LocalTime& at, const std::string& message) {
   log_.push_back(std::move(e));
 }
 
-int ServiceRecord::ChangedParameters() const {
-  int changed = 0;
+int ServiceRecord::ChangedParameters() const { return static_cast<int>(Changes().size()); }
+
+std::vector<ServiceRecord::Change> ServiceRecord::Changes() const {
+  std::vector<Change> out;
   for (const auto& p : clsIndEep_RigR4T::ParameterMap()) {
     const auto a = static_cast<size_t>(p.adr);
-    if (a < before_.size() && a < now_.size() && before_[a] != now_[a]) ++changed;
+    if (a >= before_.size() || a >= now_.size() || before_[a] == now_[a]) continue;
+    out.push_back(
+        {std::string(p.name), clsIndEep_RigR4T::ParaValue(p, before_[a]), clsIndEep_RigR4T::ParaValue(p, now_[a])});
   }
-  return changed;
+  return out;
+}
+
+std::vector<std::string> ServiceRecord::LogLines() const {
+  std::vector<std::string> out;
+  if (log_.empty()) out.emplace_back("  none");
+  for (const Entry& e : log_) {
+    std::string head = "  " + ClockText(e.started);
+    if (e.isRun) {
+      head += e.ended ? " to " + ClockText(*e.ended) : std::string(12, ' ');
+      out.push_back(head + "  " + ProcedureName(e.procedure) + ": " + (e.ended ? EndText(e.how) : "still running"));
+      std::vector<std::string> items;
+      for (const auto& w : e.writes) items.push_back(WriteText(w));
+      AppendWrapped(out, items);
+    } else {
+      out.push_back(head + std::string(12, ' ') + "  Link error: " + Printable(e.linkError, 60));
+    }
+  }
+  return out;
 }
 
 std::string ServiceRecord::BaseName() const {
@@ -248,19 +307,11 @@ std::string ServiceRecord::Report(const LocalTime& reportTime, const std::string
   line("");
 
   line("Procedures and link errors");
-  if (log_.empty()) line("  none");
-  for (const Entry& e : log_) {
-    std::string head = "  " + ClockText(e.started);
-    if (e.isRun) {
-      head += e.ended ? " to " + ClockText(*e.ended) : std::string(12, ' ');
-      line(head + "  " + ProcedureName(e.procedure) + ": " + (e.ended ? EndText(e.how) : "still running"));
-      std::vector<std::string> items;
-      for (const auto& w : e.writes) items.push_back(WriteText(w));
-      AppendWrapped(r, items);
-    } else {
-      line(head + std::string(12, ' ') + "  Link error: " + Printable(e.linkError, 60));
-    }
-  }
+  for (const std::string& l : LogLines()) line(l);
+  line("");
+
+  line("BPF sweeps: SD level at each value, rows led by the value of their first reading");
+  for (const std::string& l : SweepLines(sweeps_)) line(l);
   line("");
 
   line("Monitor readings");

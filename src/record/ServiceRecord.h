@@ -1,6 +1,7 @@
 // What the bench did to one radio, from the Connect that read it: who it
 // is, its memory as read ("before") and as it is now, the procedures run
-// and how each ended, link errors, and the last monitor lines. It turns
+// and how each ended, link errors, the band-pass sweeps' readings and the
+// last monitor lines. It turns
 // into a report for the workshop's files: UTF-8 text, CR LF line ends, at
 // most 100 columns, nothing but printable characters.
 #pragma once
@@ -14,6 +15,7 @@
 #include "base/Common.h"
 #include "model/IServiceLog.h"
 #include "platform/ICalendar.h"
+#include "record/SweepCurves.h"
 
 namespace pw {
 
@@ -58,7 +60,20 @@ class ServiceRecord {
   const ByteStr& before() const { return before_; }
   const ByteStr& now() const { return now_; }
   const std::vector<Entry>& log() const { return log_; }
+  const SweepCurves& sweeps() const { return sweeps_; }
+  SweepCurves& sweeps() { return sweeps_; }
   int ChangedParameters() const;
+
+  // A parameter whose value now differs from the value at Connect.
+  struct Change {
+    std::string name;
+    int before = 0;
+    int now = 0;
+  };
+  std::vector<Change> Changes() const;
+  // The log as the report prints it: a line per run or link error, the
+  // values a run wrote wrapped below it.
+  std::vector<std::string> LogLines() const;
 
   // "KQ-R4T 2026-12-10 1432": the radio and the minute of the Connect.
   std::string BaseName() const;
@@ -76,6 +91,7 @@ class ServiceRecord {
   ByteStr before_;
   ByteStr now_;
   std::vector<Entry> log_;
+  SweepCurves sweeps_;
   std::vector<std::string> monitors_;
 };
 

@@ -96,6 +96,24 @@ void ServiceRecords::ProcedureEnded(ProcedureEnd how) {
   dirty_ = true;
 }
 
+void ServiceRecords::SweepStarted(int filter, int16_t min, int16_t max) {
+  if (!record_) return;
+  record_->sweeps().Started(Now(), filter, min, max);
+  dirty_ = true;
+}
+
+void ServiceRecords::SweepRead(int filter, int16_t value, int16_t level) {
+  if (!record_) return;
+  record_->sweeps().Read(filter, value, level);
+  dirty_ = true;
+}
+
+void ServiceRecords::SweepChosen(int filter, int16_t low, int16_t high, int16_t chosen) {
+  if (!record_) return;
+  record_->sweeps().Chosen(filter, low, high, chosen);
+  dirty_ = true;
+}
+
 void ServiceRecords::task() {
   if (live_) Follow();
   if (dirty_ && !keptTxt_.empty() && keepGap_.counter() == 0) WriteKept();

@@ -55,6 +55,9 @@ class ServiceRecords : public IServiceLog {
   void ProcedureStarted(ServiceProcedure procedure) override;
   void ProcedureWrote(int32_t eeAdr, uint8_t value) override;
   void ProcedureEnded(ProcedureEnd how) override;
+  void SweepStarted(int filter, int16_t min, int16_t max) override;
+  void SweepRead(int filter, int16_t value, int16_t level) override;
+  void SweepChosen(int filter, int16_t low, int16_t high, int16_t chosen) override;
 
   // What the window logic tells. SessionEnds comes before Connect or a new
   // port resets the model (the image is about to be read anew); LinkError

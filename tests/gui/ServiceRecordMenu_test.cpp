@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSet>
 
 #include "gui/GuiBench.h"
 #include "sim/Fault.h"
@@ -46,18 +47,29 @@ TEST_F(RecordMenu, SaveComesBeforeExitWithItsOwnAccessKeyAndKeepIsAnUncheckedOpt
   const QMenu* file = b.window.findChild<QMenu*>(QStringLiteral("mnuFileTop"));
   ASSERT_NE(file, nullptr);
   const QList<QAction*> items = file->actions();
-  ASSERT_EQ(items.size(), 3);
+  ASSERT_EQ(items.size(), 5);
   EXPECT_EQ(items[0], Save());
-  EXPECT_TRUE(items[1]->isSeparator());
-  EXPECT_EQ(items[2], b.window.exitAction());
+  EXPECT_EQ(items[1], b.window.printRecordAction());
+  EXPECT_EQ(items[2], b.window.saveRecordPdfAction());
+  EXPECT_TRUE(items[3]->isSeparator());
+  EXPECT_EQ(items[4], b.window.exitAction());
   EXPECT_EQ(Save()->text(), QStringLiteral("&Save service record..."));
-  // Alt+F then X still exits: no other item of the menu claims X.
+  EXPECT_EQ(items[1]->text(), QStringLiteral("&Print service record..."));
+  EXPECT_EQ(items[2]->text(), QStringLiteral("Save service record as P&DF..."));
+  // Alt+F then X still exits: no other item of the menu claims X, nor any
+  // item another's key.
   EXPECT_EQ(QKeySequence::mnemonic(Save()->text()), QKeySequence(Qt::ALT | Qt::Key_S));
   EXPECT_EQ(QKeySequence::mnemonic(b.window.exitAction()->text()), QKeySequence(Qt::ALT | Qt::Key_X));
+  QSet<QKeySequence> keys;
+  for (const QAction* a : items) {
+    if (!a->isSeparator()) keys.insert(QKeySequence::mnemonic(a->text()));
+  }
+  EXPECT_EQ(keys.size(), 4);
 
   const QMenu* option = b.window.findChild<QMenu*>(QStringLiteral("mnuOptionTop"));
   ASSERT_NE(option, nullptr);
-  EXPECT_EQ(option->actions().back(), Keep());
+  // Keep, then the sweep curves, at the end of the menu.
+  EXPECT_EQ(option->actions().at(option->actions().size() - 2), Keep());
   EXPECT_EQ(Keep()->text(), QStringLiteral("&Keep service records"));
   EXPECT_TRUE(Keep()->isCheckable());
   for (const QAction* a : option->actions()) {
@@ -71,8 +83,12 @@ TEST_F(RecordMenu, SaveIsEnabledOnceAConnectReadARadioAndStaysAfterALinkError) {
   ASSERT_TRUE(b.Start());
   EXPECT_FALSE(Save()->isEnabled());
   EXPECT_FALSE(Keep()->isChecked());
+  EXPECT_FALSE(b.window.printRecordAction()->isEnabled());
+  EXPECT_FALSE(b.window.saveRecordPdfAction()->isEnabled());
   ASSERT_TRUE(b.ConnectAndSettle());
   EXPECT_TRUE(Save()->isEnabled());
+  EXPECT_TRUE(b.window.printRecordAction()->isEnabled());
+  EXPECT_TRUE(b.window.saveRecordPdfAction()->isEnabled());
 
   StepMod();
   b.Run(200);

@@ -126,7 +126,7 @@ TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
   ASSERT_TRUE(finished) << err.toStdString();
   EXPECT_EQ(app.exitCode(), 0) << err.toStdString();
 
-  for (const char* name : {"1-connect.png", "2-console.png", "3-dump.png"}) {
+  for (const char* name : {"1-connect.png", "2-console.png", "3-dump.png", "4-sweep-curves.png"}) {
     const QFileInfo png(QDir(shots).filePath(QString::fromLatin1(name)));
     EXPECT_TRUE(png.exists() && png.size() > 1000) << name;
   }
@@ -142,6 +142,12 @@ TEST(Process, TourAgainstTheSimulatorOnAPseudoTerminal) {
   QString bin = reports[0];
   bin.replace(QStringLiteral(".txt"), QStringLiteral(".bin"));
   EXPECT_EQ(QFileInfo(QDir(shots).filePath(bin)).size(), 4096);
+  // And the record on paper; the BPF T3 sweep is in the report.
+  QString pdf = reports[0];
+  pdf.replace(QStringLiteral(".txt"), QStringLiteral(".pdf"));
+  EXPECT_EQ(ReadFile(QDir(shots).filePath(pdf).toStdString()).substr(0, 5), "%PDF-");
+  EXPECT_NE(report.find("  BPF T3  65 readings, -128 to 127 by 4; best 28 to 32, set to 30\r\n"), std::string::npos)
+      << report;
   // The tour stepped MOD from the radio's 128 to 129: one E8 with "81" in
   // ASCII hex reached the radio.
   const std::string log = ReadFile(frames.toStdString());

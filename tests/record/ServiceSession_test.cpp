@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "procedures/ProcedureBench.h"
+#include "sim/Analog.h"
 #include "sim/Fault.h"
 #include "support/ConsoleLines.h"
 #include "support/RecordDesk.h"
@@ -277,6 +279,50 @@ TEST(ServiceSession, ProcedureRunsListTheValuesTheyWrote) {
   EXPECT_EQ(procedures[5].substr(0, 44), "                        REF Initial 0 = 120,");
   EXPECT_EQ(procedures[11].substr(procedures[11].size() - 22), ", REF Initial 19 = 137");
   for (const std::string& l : procedures) EXPECT_LE(l.size(), 100u) << l;
+}
+
+// Every reading of a real sweep reaches the record paired with the value it
+// was read at, each filter's sweeps kept apart, the last two of a filter
+// findable; a new Connect starts afresh.
+TEST(ServiceSession, SweepsKeepEveryReadingPerFilterAndPerSweep) {
+  RecordBench p;
+  ASSERT_TRUE(p.Connect());
+  auto bpf = [&p](int k) { return static_cast<int8_t>(p.b.radio.peek(0xFE8 + k)); };
+
+  p.Enter(kBpfT3);
+  ASSERT_TRUE(p.RunToBeep(1, 120000));
+  const std::array<int, 4> others{bpf(0), bpf(1), 0, bpf(3)};
+  p.Enter(kBpfAll);
+  ASSERT_TRUE(p.RunToBeep(2, 240000));
+
+  const SweepCurves& sweeps = p.Record().sweeps();
+  ASSERT_EQ(sweeps.all().size(), 5u);
+  const SweepCurve& first = sweeps.all()[0];
+  EXPECT_EQ(first.filter, 2);
+  EXPECT_EQ(first.min, -128);
+  EXPECT_EQ(first.max, 127);
+  ASSERT_EQ(first.points.size(), 65u);
+  for (size_t i = 0; i < first.points.size(); ++i) {
+    const int v = i + 1 < first.points.size() ? -128 + 4 * static_cast<int>(i) : 127;
+    std::array<int, 4> stages = others;
+    stages[2] = v;
+    EXPECT_EQ(first.points[i].value, v) << i;
+    EXPECT_EQ(first.points[i].level, sim::analog::sdCode(stages)) << "read at " << v;
+  }
+  EXPECT_TRUE(first.finished);
+  EXPECT_EQ(first.low, 28);
+  EXPECT_EQ(first.high, 32);
+  EXPECT_EQ(first.chosen, 30);
+  EXPECT_EQ(first.started, (LocalTime{2026, 12, 10, 14, 32, 13}));
+  for (int k = 0; k < 4; ++k) {
+    ASSERT_NE(sweeps.Latest(k), nullptr) << k;
+    EXPECT_EQ(sweeps.Latest(k), &sweeps.all()[static_cast<size_t>(k + 1)]) << k;
+    EXPECT_EQ(sweeps.Latest(k)->chosen, bpf(k)) << k;
+    EXPECT_EQ(sweeps.Previous(k), k == 2 ? &first : nullptr) << k;
+  }
+
+  ASSERT_TRUE(p.b.ConnectAndSettle());
+  EXPECT_TRUE(p.Record().sweeps().all().empty());
 }
 
 }  // namespace
