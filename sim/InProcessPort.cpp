@@ -47,22 +47,22 @@ void InProcessPort::Close() {
   inBuffer_.clear();
 }
 
-bool InProcessPort::IsOpen() const { return open_ != nullptr || (realOpen_ && realPort_.IsOpen()); }
+bool InProcessPort::IsOpen() const { return open_ != nullptr || RealOpen(); }
 
 int InProcessPort::InBufferCount() const {
-  if (realOpen_) return realPort_.InBufferCount();
+  if (RealOpen()) return realPort_.InBufferCount();
   return static_cast<int>(inBuffer_.size());
 }
 
 pw::ByteStr InProcessPort::ReadAll() {
-  if (realOpen_) return realPort_.ReadAll();
+  if (RealOpen()) return realPort_.ReadAll();
   pw::ByteStr out;
   out.swap(inBuffer_);
   return out;
 }
 
 bool InProcessPort::Write(const pw::ByteStr& bytes) {
-  if (realOpen_) return realPort_.Write(bytes);
+  if (RealOpen()) return realPort_.Write(bytes);
   if (open_ == nullptr) return false;
   open_->Receive(bytes, nowMs());
   return true;
@@ -70,11 +70,11 @@ bool InProcessPort::Write(const pw::ByteStr& bytes) {
 
 // The radio takes the bytes as they are written and paces them on the line
 // itself, so nothing waits in a transmit buffer.
-int InProcessPort::OutBufferCount() const { return realOpen_ ? realPort_.OutBufferCount() : 0; }
+int InProcessPort::OutBufferCount() const { return RealOpen() ? realPort_.OutBufferCount() : 0; }
 
-int InProcessPort::OutBufferSize() const { return realOpen_ ? realPort_.OutBufferSize() : kOutBufferSize; }
+int InProcessPort::OutBufferSize() const { return RealOpen() ? realPort_.OutBufferSize() : kOutBufferSize; }
 
-bool InProcessPort::DiscardOutput() { return realOpen_ ? realPort_.DiscardOutput() : true; }
+bool InProcessPort::DiscardOutput() { return RealOpen() ? realPort_.DiscardOutput() : true; }
 
 void InProcessPort::Pump() {
   const int64_t now = nowMs();

@@ -48,6 +48,9 @@ class InProcessPort : public pw::ISerialPort, private pw::ISerialEvents {
  private:
   void OnComm(int eventCode) override { Notify(eventCode); }  // from the real port
   int64_t nowMs();
+  // A real port counts as open only while its driver keeps it open: one whose
+  // device was lost (a cable pulled) has been closed under it.
+  bool RealOpen() const { return realOpen_ && realPort_.IsOpen(); }
 
   pw::IClock& clock_;
   pw::ISerialPort& realPort_;

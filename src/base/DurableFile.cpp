@@ -1,10 +1,12 @@
 #include "base/DurableFile.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -137,16 +139,26 @@ constexpr bool kSyncsFolder = true;
 
 #endif
 
+// Beside target: the temporary files a save writes first ("name.~0.tmp" and
+// up) and the old file set aside while a group of files is replaced
+// ("name.~old.tmp"). A power cut can leave either behind.
+constexpr int kTempNames = 100;
+
+fs::path Beside(const fs::path& target, const std::string& suffix) {
+  fs::path name = target.filename();
+  name += suffix;
+  return target.parent_path() / name;
+}
+
+fs::path TempName(const fs::path& target, int n) { return Beside(target, ".~" + std::to_string(n) + ".tmp"); }
+fs::path SetAsideName(const fs::path& target) { return Beside(target, ".~old.tmp"); }
+
 // Creates a new file beside target under a name that no file, folder or link
 // has yet, so nothing that exists is ever written through.
 bool CreateBeside(const fs::path& target, NewFile& file, fs::path& temp) {
   if (!Allowed(DurableFile::Step::Create)) return false;
-  const fs::path folder = target.parent_path();
-  const fs::path base = target.filename();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path name = base;
-    name += ".~" + std::to_string(attempt) + ".tmp";
-    temp = folder / name;
+  for (int n = 0; n < kTempNames; ++n) {
+    temp = TempName(target, n);
     switch (file.Create(temp)) {
       case CreateResult::Created:
         return true;
@@ -159,29 +171,108 @@ bool CreateBeside(const fs::path& target, NewFile& file, fs::path& temp) {
   return false;
 }
 
+// One file of a replace: its new content written, synced and closed under
+// a temporary name, and what became of the old one.
+struct Pending {
+  fs::path target;
+  fs::path temp;
+  bool setAside = false;  // the old file waits under SetAsideName
+  bool moved = false;     // the new content is in place
+};
+
+bool WriteBeside(Pending& p, std::string_view content, const fs::perms* keepPerms) {
+  NewFile file;
+  if (!CreateBeside(p.target, file, p.temp)) {
+    p.temp.clear();
+    return false;
+  }
+  bool ok = Allowed(DurableFile::Step::Write) && file.Write(content);
+  ok = ok && Allowed(DurableFile::Step::SyncData) && file.SyncData();
+  const bool closed = file.Close();  // always, so the file can be removed on failure
+  ok = ok && Allowed(DurableFile::Step::Close) && closed;
+  std::error_code ec;
+  if (ok && keepPerms != nullptr) fs::permissions(p.temp, *keepPerms, ec);  // best effort
+  return ok;
+}
+
+// Back to how things were, latest first. A file set aside that cannot be
+// moved back stays where it is, for the next clean-up to restore: it is
+// never removed.
+void Undo(std::vector<Pending>& pending) {
+  std::error_code ec;
+  for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+    if (it->setAside) {
+      if (MoveOver(SetAsideName(it->target), it->target)) it->setAside = false;
+    } else if (it->moved) {
+      fs::remove(it->target, ec);
+    }
+    if (!it->temp.empty()) fs::remove(it->temp, ec);
+  }
+}
+
 }  // namespace
 
 void DurableFile::SetStepObserver(std::function<bool(Step)> observer) { Observer() = std::move(observer); }
 
-bool DurableFile::Replace(const fs::path& target, std::string_view content, const fs::perms* keepPerms) {
-  NewFile file;
-  fs::path temp;
-  if (!CreateBeside(target, file, temp)) return false;
-
-  bool ok = Allowed(Step::Write) && file.Write(content);
-  ok = ok && Allowed(Step::SyncData) && file.SyncData();
-  const bool closed = file.Close();  // always, so the file can be removed on failure
-  ok = ok && Allowed(Step::Close) && closed;
-
+void DurableFile::CleanUp(const fs::path& target) {
   std::error_code ec;
-  if (ok && keepPerms != nullptr) fs::permissions(temp, *keepPerms, ec);  // best effort
-  ok = ok && Allowed(Step::Move) && MoveOver(temp, target);
-  if (!ok) {
-    fs::remove(temp, ec);
+  for (int n = 0; n < kTempNames; ++n) fs::remove(TempName(target, n), ec);
+  // A set-aside file is the old content of a group whose replace did not
+  // finish: it goes back, so the group is old again as a whole.
+  const fs::path aside = SetAsideName(target);
+  if (fs::exists(aside, ec)) MoveOver(aside, target);
+}
+
+bool DurableFile::Replace(const fs::path& target, std::string_view content, const fs::perms* keepPerms) {
+  const NewContent one[] = {{target, content}};
+  return ReplaceGroup(one, keepPerms, nullptr);
+}
+
+bool DurableFile::ReplaceAll(std::span<const NewContent> files, std::size_t* failedAt) {
+  return ReplaceGroup(files, nullptr, failedAt);
+}
+
+// Every new file is written whole before any old one is touched. Then each
+// old file but the last is set aside and its new content moved in; the
+// last move completes the group, and only then are the set-aside files
+// removed. A failure on the way moves the old files back.
+bool DurableFile::ReplaceGroup(std::span<const NewContent> files, const fs::perms* keepPerms, std::size_t* failedAt) {
+  std::vector<Pending> pending;
+  pending.reserve(files.size());
+  auto fail = [&](std::size_t at) {
+    Undo(pending);
+    if (failedAt != nullptr) *failedAt = at;
     return false;
+  };
+  for (const NewContent& f : files) {
+    CleanUp(f.target);
+    pending.push_back({f.target, {}, false, false});
+    if (!WriteBeside(pending.back(), f.content, keepPerms)) return fail(pending.size() - 1);
+  }
+  std::error_code ec;
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    Pending& p = pending[i];
+    const bool last = i + 1 == pending.size();
+    if (!last && fs::exists(p.target, ec)) {
+      if (!Allowed(Step::SetAside) || !MoveOver(p.target, SetAsideName(p.target))) return fail(i);
+      p.setAside = true;
+    }
+    if (!Allowed(Step::Move) || !MoveOver(p.temp, p.target)) return fail(i);
+    p.moved = true;
+    p.temp.clear();
+  }
+  for (const Pending& p : pending) {
+    if (p.setAside) fs::remove(SetAsideName(p.target), ec);
   }
   // Best effort: the new content is in place whatever this says.
-  if (kSyncsFolder && Allowed(Step::SyncFolder)) SyncFolder(target.parent_path());
+  if (kSyncsFolder && Allowed(Step::SyncFolder)) {
+    std::vector<fs::path> folders;
+    for (const Pending& p : pending) {
+      const fs::path folder = p.target.parent_path();
+      if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+    }
+    for (const fs::path& folder : folders) SyncFolder(folder);
+  }
   return true;
 }
 

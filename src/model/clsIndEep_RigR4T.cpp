@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/LineEnd.h"
 #include "platform/IWindow.h"
 
 namespace pw {
@@ -325,7 +326,7 @@ std::string clsIndEep_RigR4T::RigR4TEep_DispParaText() const {
   std::string text;
   for (const ParaRow& p : ParameterMap()) {
     text += ParaLine(p, static_cast<uint8_t>(myEep.ReadByte(p.adr)));
-    text += "\r\n";
+    text += kCrLf;
   }
   return text;
 }

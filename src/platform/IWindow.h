@@ -1,6 +1,7 @@
 // The main window as the core sees it. The desktop front end implements it
 // with real controls; tests implement it with recorders. Control names follow
 // the window's own: lboConsole, lbo01, fra01, cmd00, lblProgress, ...
+// Every text, in either direction and in the list boxes too, is UTF-8.
 #pragma once
 
 #include <string>

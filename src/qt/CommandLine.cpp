@@ -8,6 +8,11 @@
 #include "base/ProgramTitle.h"
 #include "qt/PortMap.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #ifndef PW_VERSION
 #define PW_VERSION "unknown"
 #endif
@@ -37,7 +42,21 @@ const std::set<QString>& QtFlags() {
 
 }  // namespace
 
+QStringList CommandLine::FromWide(int argc, const wchar_t* const* argv) {
+  QStringList args;
+  for (int i = 0; i < argc; ++i) args << QString::fromWCharArray(argv[i]);
+  return args;
+}
+
 QStringList CommandLine::Arguments(int argc, char** argv) {
+#ifdef Q_OS_WIN
+  int count = 0;
+  if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+    const QStringList args = FromWide(count, wide);
+    ::LocalFree(wide);
+    return args;
+  }
+#endif
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   return args;
@@ -92,7 +111,8 @@ CommandLine::Outcome CommandLine::Parse(const QStringList& args) {
       QStringLiteral("N=DEVICE"));
   const QCommandLineOption simulateOpt(
       QStringLiteral("simulate"),
-      QStringLiteral("Serve a simulated radio on pseudo-terminals behind COM 1 to 4 (unless --port names them)."));
+      QStringLiteral("Serve a simulated radio on pseudo-terminals behind COM 1 to 4 (unless --port names them). "
+                     "Without any Const.ini it runs on the sample constants shipped with the program."));
   const QCommandLineOption settingsDirOpt(
       QStringLiteral("settings-dir"),
       QStringLiteral("Keep the settings file PWR4TADJ.rs in DIR (an existing folder) instead of the program's "

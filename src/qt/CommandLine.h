@@ -34,8 +34,12 @@ class CommandLine {
 
   // The first line of --version; the second names the build.
   static QString VersionText();
-  // argv as the program's arguments, in the locale's encoding.
+  // The program's arguments. On Windows they are taken from the wide command
+  // line (argv there is in the ANSI code page, which turns a folder's name
+  // outside it into "?"); elsewhere argv in the locale's encoding.
   static QStringList Arguments(int argc, char** argv);
+  // Wide argument strings (UTF-16 on Windows) as the program's arguments.
+  static QStringList FromWide(int argc, const wchar_t* const* argv);
 
  private:
   Outcome Fail(const QString& why);

@@ -16,7 +16,7 @@ namespace pw {
 #ifdef Q_OS_UNIX
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGINT};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 // [0] is written by the handler, [1] read by the event loop.
 int gPipe[2] = {-1, -1};
 

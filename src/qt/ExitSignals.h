@@ -1,6 +1,7 @@
-// SIGTERM and SIGINT (logout, shutdown, Ctrl+C in a terminal) end the
-// program through its one way out, like File > Exit: port closed, its lock
-// file gone, settings saved. A signal handler may do almost nothing, so it
+// SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C in a terminal, the
+// terminal the program was started from closed) end the program through its
+// one way out, like File > Exit: port closed, its lock file gone, settings
+// saved. A signal handler may do almost nothing, so it
 // only writes the signal's number into a pipe; the event loop reads it there
 // and runs the exit on the window thread.
 #pragma once

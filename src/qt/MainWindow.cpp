@@ -33,8 +33,9 @@ namespace {
 // never moves; it is centred whenever it is shown.
 constexpr TwipRect kAtisWaitingDesign{2400, 2280, 3135, 390};
 
+// The core's texts are UTF-8 (a folder's name in a message, a device's name).
 QString FromCore(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // The core breaks lines with CR LF; Qt's text widgets want LF alone.
@@ -279,8 +280,11 @@ std::vector<std::string> MainWindow::TakeStartupMessages() {
   return out;
 }
 
-void MainWindow::ShowSimulatedNotice() {
-  auto* note = new QLabel(QStringLiteral("Simulated radio"), statusBar());
+void MainWindow::ShowSimulatedNotice(const QString& sampleConstants) {
+  const QString text = sampleConstants.isEmpty()
+                           ? QStringLiteral("Simulated radio")
+                           : QStringLiteral("Simulated radio, sample constants from %1").arg(sampleConstants);
+  auto* note = new QLabel(text, statusBar());
   note->setObjectName(QStringLiteral("lblSimulated"));
   note->setFont(QApplication::font());
   note->setContentsMargins(0, 0, 8, 0);

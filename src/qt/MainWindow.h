@@ -56,8 +56,9 @@ class MainWindow : public QMainWindow, public IWindow {
   // are kept for the start-up code to show.
   void SetStartupPhase(bool on) { startupPhase_ = on; }
   std::vector<std::string> TakeStartupMessages();
-  // A discreet note that the radio behind the ports is simulated.
-  void ShowSimulatedNotice();
+  // A discreet note that the radio behind the ports is simulated, naming the
+  // sample constants it runs on when no "Const.ini" of the workshop was found.
+  void ShowSimulatedNotice(const QString& sampleConstants = {});
   // Pretend the screen has this size; for tests of the first layout.
   void SetScreenTwipsOverride(int width, int height) { screenOverride_ = QSize(width, height); }
 

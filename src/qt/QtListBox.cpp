@@ -6,17 +6,17 @@ int QtListBox::ListCount() const { return widget_->count(); }
 
 std::string QtListBox::List(int index) const {
   const QListWidgetItem* item = widget_->item(index);
-  return item ? item->text().toLatin1().toStdString() : std::string();
+  return item ? item->text().toStdString() : std::string();
 }
 
 void QtListBox::AddItem(const std::string& text) {
-  widget_->addItem(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  widget_->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void QtListBox::SetList(int index, const std::string& text) {
   // A line the list does not have is ignored, as the list control would.
   if (QListWidgetItem* item = widget_->item(index)) {
-    item->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    item->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
   }
 }
 

@@ -27,6 +27,19 @@ bool SettingsLocation::CanCreateFile(const QString& folder) {
 
 QString SettingsLocation::UserFolder() { return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation); }
 
+QStringList SettingsLocation::SystemFolders() {
+#ifdef Q_OS_WIN
+  return {};
+#else
+  // Qt lists the user's folder first, then the system's.
+  QStringList bases = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+  bases.removeAll(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+  QStringList folders;
+  for (const QString& base : bases) folders << QDir(base).filePath(QStringLiteral("pwr4tadj"));
+  return folders;
+#endif
+}
+
 SettingsLocation SettingsLocation::ForThisRun(const QString& settingsDirOption) {
   const Places places{settingsDirOption, QCoreApplication::applicationDirPath(), UserFolder()};
   SettingsLocation chosen = Choose(places, CanCreateFile);

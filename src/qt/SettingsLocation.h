@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace pw {
@@ -33,6 +34,11 @@ struct SettingsLocation {
   static SettingsLocation ForThisRun(const QString& settingsDirOption);
   // The per-user configuration folder (Qt's AppConfigLocation).
   static QString UserFolder();
+  // The system's configuration folders of the program, where an administrator
+  // puts files for every user: on Linux each of $XDG_CONFIG_DIRS (/etc/xdg
+  // when unset) with "pwr4tadj", in order. None on Windows, whose places
+  // stay as they were.
+  static QStringList SystemFolders();
 };
 
 }  // namespace pw

@@ -11,9 +11,11 @@ namespace pw {
 // for unattended runs and tests. The text still goes to stderr.
 bool AutoCloseStartupBoxes();
 
-// Shows text in a modal warning box titled with the program's title and
-// waits for OK (or closes it at once with autoClose); echoes it to stderr
-// for unattended runs.
-void ShowStartupRefusal(const std::string& text, bool autoClose = AutoCloseStartupBoxes());
+// Shows text (UTF-8) in a modal warning box titled with the program's title
+// and waits for OK (or closes it at once with autoClose); echoes it to stderr
+// for unattended runs. `details`, when given, goes into the box's details
+// (a started-from-the-menu program has nobody reading stderr) and to stderr.
+void ShowStartupRefusal(const std::string& text, bool autoClose = AutoCloseStartupBoxes(),
+                        const std::string& details = {});
 
 }  // namespace pw

@@ -137,9 +137,18 @@ int main(int argc, char** argv) {
   const std::string settingsSeed = QDir::toNativeSeparators(settings.seedFile).toStdString();
   portMap.SetSettingsFolder(settingsFolder, settingsSeed);
 
-  const pw::ConstIniSearch constIni({QDir::currentPath().toStdString(),
-                                     QCoreApplication::applicationDirPath().toStdString(),
-                                     pw::SettingsLocation::UserFolder().toStdString()});
+  std::vector<std::string> constIniFolders{QDir::currentPath().toStdString(),
+                                           QCoreApplication::applicationDirPath().toStdString(),
+                                           pw::SettingsLocation::UserFolder().toStdString()};
+  for (const QString& folder : pw::SettingsLocation::SystemFolders()) constIniFolders.push_back(folder.toStdString());
+  pw::ConstIniSearch constIni(constIniFolders);
+  // The simulated radio needs no workshop constants: the sample shipped
+  // beside the program (an unpacked package finds it too) stands in.
+  if (simulate) {
+    constIni.AllowSample(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/pwr4tadj/Const.ini"))
+            .toStdString());
+  }
 
   pw::QtSerialPort realPort(portMap);
   pw::QtClock clock;
@@ -152,6 +161,8 @@ int main(int argc, char** argv) {
   pw::RecordDialogs recordDialogs(&window);
   app.records.SetDialogs(&recordDialogs);
   app.records.SetProgramVersion(PW_VERSION);
+  // The box of a kept write failing on the way out closes with the program.
+  app.records.SetExitNotice([](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
 
   // When the system refuses a port, the status bar says why; the program's
   // own message about it stays as it is.
@@ -178,11 +189,12 @@ int main(int argc, char** argv) {
   window.SetStartupPhase(false);
   if (!started) {
     for (const std::string& message : window.TakeStartupMessages()) {
-      pw::ShowStartupRefusal(message, autoClose);
+      std::string places;
       if (message == pw::PwApp::kConstIniMissing) {
-        std::fprintf(stderr, "pwr4tadj: looked for %s in this order:\n", pw::ConstIniSearch::kFileName);
-        for (const std::string& line : constIni.Report(true)) std::fprintf(stderr, "  %s\n", line.c_str());
+        places = std::string("Looked for ") + pw::ConstIniSearch::kFileName + " in this order:";
+        for (const std::string& line : constIni.Report(true)) places += "\n" + line;
       }
+      pw::ShowStartupRefusal(message, autoClose, places);
     }
     return 1;
   }
@@ -227,7 +239,15 @@ int main(int argc, char** argv) {
     radioPump.start();
   }
   heartbeat.start();
-  if (simulate) window.ShowSimulatedNotice();
+  if (simulate) {
+    QString sample;
+    if (constIni.SampleChosen()) {
+      sample = QDir::toNativeSeparators(QString::fromStdString(constIni.Chosen()));
+      std::fprintf(stderr, "pwr4tadj: no Const.ini found; the simulated radio runs on the sample constants in %s\n",
+                   sample.toLocal8Bit().constData());
+    }
+    window.ShowSimulatedNotice(sample);
+  }
   window.show();
   window.activateWindow();
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/LineEnd.h"
+#include "base/LocalTime.h"
 #include "base/ProgramTitle.h"
 #include "model/clsIndEep_RigR4T.h"
 
@@ -10,47 +12,81 @@ namespace pw {
 
 namespace {
 
-constexpr const char* kCrLf = "\r\n";
 // Where the log's text starts after its times.
 constexpr const char* kLogIndent = "                        ";
 
-std::string TwoDigits(int v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d", v);
-  return buf;
+// The length of the well-formed UTF-8 sequence at text[i], 0 when there is
+// none, with its code point. Well-formed as the Unicode standard's table of
+// byte ranges has it: no overlong forms, no surrogates, nothing beyond
+// U+10FFFF. (The standard library offers no UTF-8 check that is not
+// deprecated.)
+size_t Utf8Sequence(const std::string& text, size_t i, char32_t& cp) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  const unsigned char lead = byte(0);
+  size_t len = 0;
+  unsigned char low = 0x80;  // the range of the second byte
+  unsigned char high = 0xBF;
+  if (lead < 0x80) {
+    cp = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    len = 2;
+    cp = lead & 0x1Fu;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    len = 3;
+    cp = lead & 0x0Fu;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    len = 4;
+    cp = lead & 0x07u;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + len > text.size()) return 0;
+  for (size_t k = 1; k < len; ++k) {
+    const unsigned char c = byte(k);
+    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return 0;
+    cp = (cp << 6) | (c & 0x3Fu);
+  }
+  return len;
 }
 
-std::string ClockText(const LocalTime& t) {
-  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+// Characters that show as themselves: not the C0 and C1 controls, not the
+// invisible format characters that reorder or hide text (bidirectional
+// controls, zero-width marks, the byte-order mark), not the line and
+// paragraph separators, not the noncharacters.
+bool IsPrintable(char32_t cp) {
+  if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0xAD || cp == 0x061C) return false;
+  if ((cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F)) {
+    return false;
+  }
+  if (cp == 0xFEFF || (cp >= 0xFFF9 && cp <= 0xFFFB)) return false;
+  if ((cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFEu) == 0xFFFEu) return false;
+  return true;
 }
-
-std::string DateText(const LocalTime& t) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%04d", t.year);
-  return std::string(buf) + "-" + TwoDigits(t.month) + "-" + TwoDigits(t.day);
-}
-
-bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // Text from outside (a device's name, a message) made printable and cut to
-// `columns` characters. Control characters become "?"; bytes that are not
-// UTF-8 do too, so the report is always valid UTF-8.
+// `columns` characters, so the report is always valid UTF-8: every byte of
+// an ill-formed sequence becomes "?", and so does every character that is
+// well-formed but not printable.
 std::string Printable(const std::string& text, size_t columns) {
   std::string out;
   size_t count = 0;
   for (size_t i = 0; i < text.size() && count < columns; ++count) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    bool ok = len > 0 && i + len <= text.size();
-    for (size_t k = 1; ok && k < len; ++k) ok = IsUtf8Continuation(static_cast<unsigned char>(text[i + k]));
-    if (!ok) {
-      out += '?';
-      ++i;
-    } else if (len == 1 && (c < 0x20 || c == 0x7F)) {
+    char32_t cp = 0;
+    const size_t len = Utf8Sequence(text, i, cp);
+    if (len == 0) {
       out += '?';
       ++i;
     } else {
-      out.append(text, i, len);
+      if (IsPrintable(cp)) {
+        out.append(text, i, len);
+      } else {
+        out += '?';
+      }
       i += len;
     }
   }
@@ -218,11 +254,11 @@ std::vector<std::string> ServiceRecord::LogLines() const {
 }
 
 std::string ServiceRecord::BaseName() const {
-  return std::string(kRadioName) + " " + DateText(connected_) + " " + TwoDigits(connected_.hour) +
-         TwoDigits(connected_.minute);
+  return std::string(kRadioName) + " " + DateText(connected_, '-') + " " + ZeroPadded(connected_.hour, 2) +
+         ZeroPadded(connected_.minute, 2);
 }
 
-std::string ServiceRecord::TimeText(const LocalTime& t) { return DateText(t) + " " + ClockText(t); }
+std::string ServiceRecord::TimeText(const LocalTime& t) { return DateText(t, '-') + " " + ClockText(t); }
 
 std::string ServiceRecord::ProcedureName(ServiceProcedure procedure) {
   switch (procedure) {

@@ -60,7 +60,7 @@ ServiceRecords::ServiceRecords(const Links& links)
 
 void ServiceRecords::RadioRead() {
   // The last record's final state reaches its kept report before it goes.
-  Flush();
+  CatchUp(false);
   const clsCmcEeprom& image = radio_.eepImage();
   ServiceRecord::Identity id;
   id.portNo = com_.comPortNum();
@@ -116,12 +116,14 @@ void ServiceRecords::SweepChosen(int filter, int16_t low, int16_t high, int16_t 
 
 void ServiceRecords::task() {
   if (live_) Follow();
-  if (dirty_ && !keptTxt_.empty() && keepGap_.counter() == 0) WriteKept();
+  if (dirty_ && !keptTxt_.empty() && keepGap_.counter() == 0) WriteKept(false);
   window_.SetRecordMenu(CanSave(), keep_);
 }
 
-void ServiceRecords::Flush() {
-  if (dirty_ && !keptTxt_.empty()) WriteKept();
+void ServiceRecords::Flush() { CatchUp(true); }
+
+void ServiceRecords::CatchUp(bool exiting) {
+  if (dirty_ && !keptTxt_.empty()) WriteKept(exiting);
 }
 
 void ServiceRecords::ConnectPressed() {
@@ -161,26 +163,25 @@ void ServiceRecords::Follow() {
 
 std::string ServiceRecords::Report(const ServiceRecord& record) { return record.Report(Now(), version_); }
 
+std::string ServiceRecords::CannotWrite(const fs::path& path) {
+  return std::string(kCannotWrite) + PathToUtf8(path) + ".";
+}
+
 void ServiceRecords::Fail(const fs::path& path) {
   // Straight to the window: a Windows folder such as C:\new would lose its
   // "\n" to the line-break expansion of the program's other messages.
-  window_.MsgBox(std::string(kCannotWrite) + PathToUtf8(path) + ".", kProgramTitle);
+  window_.MsgBox(CannotWrite(path), kProgramTitle);
 }
 
 bool ServiceRecords::WritePair(const ServiceRecord& record, const fs::path& txt, const fs::path& bin) {
-  const bool binExisted = Exists(bin);
-  if (!DurableFile::Replace(bin, ImageBytes(record))) {
-    Fail(bin);
-    return false;
-  }
-  if (!DurableFile::Replace(txt, Report(record))) {
-    // A new image alone is half a record; one that was there before stays.
-    std::error_code ec;
-    if (!binExisted) fs::remove(bin, ec);
-    Fail(txt);
-    return false;
-  }
-  return true;
+  // Replaced as one: a new image beside an old report would be half a record.
+  const std::string image = ImageBytes(record);
+  const std::string report = Report(record);
+  const DurableFile::NewContent pair[] = {{bin, image}, {txt, report}};
+  std::size_t failed = 0;
+  if (DurableFile::ReplaceAll(pair, &failed)) return true;
+  Fail(pair[failed].target);
+  return false;
 }
 
 bool ServiceRecords::SaveTo(const std::string& txtPath) {
@@ -204,6 +205,9 @@ void ServiceRecords::SaveChosen(std::shared_ptr<ServiceRecord> record, const std
   const fs::path txt = ReportPath(path);
   const fs::path bin = ImagePath(txt);
   lastFolder_ = PathToUtf8(txt.parent_path());
+  // A pair a power cut left half replaced is whole again before it is asked about.
+  DurableFile::CleanUp(bin);
+  DurableFile::CleanUp(txt);
   std::vector<std::string> existing;
   for (const fs::path& p : {txt, bin}) {
     if (Exists(p)) existing.push_back(PathToUtf8(p));
@@ -220,6 +224,8 @@ void ServiceRecords::SaveChosen(std::shared_ptr<ServiceRecord> record, const std
 
 void ServiceRecords::mnuOptionKeepRecords_Click() {
   if (keep_) {
+    // A change made within the gap is not dropped with the switch.
+    CatchUp(false);
     keep_ = false;
     keptTxt_.clear();
     keptBin_.clear();
@@ -250,24 +256,26 @@ void ServiceRecords::StartKeeping() {
     }
     keptTxt_ = PathToUtf8(txt);
     keptBin_ = PathToUtf8(bin);
-    WriteKept();
+    WriteKept(false);
     return;
   }
   keptFailed_ = true;
   Fail(failed);
 }
 
-void ServiceRecords::WriteKept() {
+void ServiceRecords::WriteKept(bool exiting) {
   keepGap_.set_counter(kKeepGapMs);
   if (DurableFile::Replace(PathFromUtf8(keptTxt_), Report(*record_))) {
     dirty_ = false;
     keptFailed_ = false;
     return;
   }
-  // Tried again at the next change; said once until a write succeeds.
-  dirty_ = false;
+  // Still owed: tried again after the gap and at the way out. Said once
+  // until a write succeeds, and on the way out where it outlives the box.
+  dirty_ = true;
   if (!keptFailed_) Fail(PathFromUtf8(keptTxt_));
   keptFailed_ = true;
+  if (exiting && exitNotice_) exitNotice_(CannotWrite(PathFromUtf8(keptTxt_)));
 }
 
 // ---------------------------------------------------------------- settings

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,9 @@ class ServiceRecords : public IServiceLog {
   void SetCalendar(ICalendar* calendar) { calendar_ = calendar ? calendar : &systemCalendar_; }
   void SetDialogs(IRecordDialogs* dialogs) { dialogs_ = dialogs; }
   void SetProgramVersion(std::string version) { version_ = std::move(version); }
+  // Where a failed write on the way out is told besides the message box,
+  // which closes with the program.
+  void SetExitNotice(std::function<void(const std::string&)> notice) { exitNotice_ = std::move(notice); }
 
   // IServiceLog: what the model tells.
   void RadioRead() override;
@@ -63,7 +67,7 @@ class ServiceRecords : public IServiceLog {
   // port resets the model (the image is about to be read anew); LinkError
   // before a link failure resets it (the monitor lists are still filled).
   void task();
-  // Writes what the kept report is still behind by: at every way out.
+  // Writes what the kept report is still behind by, on the way out.
   void Flush();
   void ConnectPressed();
   void SessionEnds();
@@ -93,10 +97,12 @@ class ServiceRecords : public IServiceLog {
  private:
   void Follow();
   void StartKeeping();
-  void WriteKept();
+  void CatchUp(bool exiting);
+  void WriteKept(bool exiting);
   bool WritePair(const ServiceRecord& record, const std::filesystem::path& txt, const std::filesystem::path& bin);
   void SaveChosen(std::shared_ptr<ServiceRecord> record, const std::string& path);
   void Fail(const std::filesystem::path& path);
+  static std::string CannotWrite(const std::filesystem::path& path);
   LocalTime Now() { return calendar_->Now(); }
 
   frmCom& com_;
@@ -106,10 +112,11 @@ class ServiceRecords : public IServiceLog {
   ICalendar* calendar_ = &systemCalendar_;
   IRecordDialogs* dialogs_ = nullptr;
   std::string version_;
+  std::function<void(const std::string&)> exitNotice_;
 
   std::shared_ptr<ServiceRecord> record_;
   bool live_ = false;   // the image and the lists still belong to the record
-  bool dirty_ = false;  // the kept report is behind the record
+  bool dirty_ = false;  // the kept report is behind the record, until a write succeeds
   LocalTime connectPressed_{};
 
   bool keep_ = false;

@@ -1,7 +1,6 @@
 #include "settings/ProfileNumbers.h"
 
 #include "base/TextScan.h"
-#include "settings/clsCmcProfileIO.h"
 
 namespace pw {
 
@@ -70,58 +69,5 @@ bool IsFloatingText(const std::string& text) {
 }
 
 }  // namespace profile
-
-namespace {
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month == 2 && IsLeapYear(year)) return 29;
-  return kDays[static_cast<std::size_t>(month - 1)];
-}
-
-std::string Padded(int value, std::size_t width) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return digits;
-}
-
-// A field of the date text read digit by digit; a character that is not a
-// digit counts as a 0 digit.
-int DigitsAt(const std::string& text, std::size_t pos, std::size_t count) {
-  int value = 0;
-  for (std::size_t i = pos; i < pos + count; ++i) {
-    value = value * 10 + (IsDigit(text[i]) ? text[i] - '0' : 0);
-  }
-  return value;
-}
-
-}  // namespace
-
-std::string ProfileDateToText(const ProfileDate& d) {
-  return Padded(d.year, 4) + "." + Padded(d.month, 2) + "." + Padded(d.day, 2) + "-" + Padded(d.hour, 2) + ":" +
-         Padded(d.minute, 2) + ":" + Padded(d.second, 2);
-}
-
-bool IsValidProfileDate(const ProfileDate& d) {
-  if (d.year < 0 || d.year > 9999 || d.month < 1 || d.month > 12) return false;
-  if (d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return false;
-  return d.hour >= 0 && d.hour <= 23 && d.minute >= 0 && d.minute <= 59 && d.second >= 0 && d.second <= 59;
-}
-
-bool ProfileDateFromText(const std::string& text, ProfileDate& date) {
-  if (text.size() != 19) return false;
-  ProfileDate d;
-  d.year = DigitsAt(text, 0, 4);
-  d.month = DigitsAt(text, 5, 2);
-  d.day = DigitsAt(text, 8, 2);
-  d.hour = DigitsAt(text, 11, 2);
-  d.minute = DigitsAt(text, 14, 2);
-  d.second = DigitsAt(text, 17, 2);
-  if (!IsValidProfileDate(d)) return false;
-  date = d;
-  return true;
-}
 
 }  // namespace pw

@@ -28,6 +28,37 @@ using profile::kDefaultNewLine;
 using profile::kNone;
 using profile::kUtf8Bom;
 using profile::Line;
+
+namespace {
+
+// "yyyy.mm.dd-hh:mm:ss"
+std::string DateToText(const ProfileDate& d) { return DateText(d, '.') + "-" + ClockText(d); }
+
+// A field of the date text read digit by digit; a character that is not a
+// digit counts as a 0 digit.
+int DigitsAt(const std::string& text, std::size_t pos, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = pos; i < pos + count; ++i) {
+    value = value * 10 + (IsDigit(text[i]) ? text[i] - '0' : 0);
+  }
+  return value;
+}
+
+bool DateFromText(const std::string& text, ProfileDate& date) {
+  if (text.size() != 19) return false;
+  ProfileDate d;
+  d.year = DigitsAt(text, 0, 4);
+  d.month = DigitsAt(text, 5, 2);
+  d.day = DigitsAt(text, 8, 2);
+  d.hour = DigitsAt(text, 11, 2);
+  d.minute = DigitsAt(text, 14, 2);
+  d.second = DigitsAt(text, 17, 2);
+  if (!IsRealDate(d)) return false;
+  date = d;
+  return true;
+}
+
+}  // namespace
 using profile::LineTexts;
 using profile::LoadInteger;
 using profile::Location;
@@ -190,8 +221,8 @@ bool clsCmcProfileIO::saveData(const std::string& key, const char* value) {
 }
 
 bool clsCmcProfileIO::saveData(const std::string& key, const ProfileDate& value) {
-  if (!IsValidProfileDate(value)) return false;
-  return WriteText(key, ProfileDateToText(value));
+  if (!IsRealDate(value)) return false;
+  return WriteText(key, DateToText(value));
 }
 
 // ---------------------------------------------------------------------------
@@ -238,9 +269,9 @@ bool clsCmcProfileIO::loadData(const std::string& key, std::string& variable, co
 
 bool clsCmcProfileIO::loadData(const std::string& key, ProfileDate& variable, const ProfileDate& defaultValue) const {
   // An impossible default has no text; it must not read as some other date.
-  const std::string defaultText = IsValidProfileDate(defaultValue) ? ProfileDateToText(defaultValue) : std::string();
+  const std::string defaultText = IsRealDate(defaultValue) ? DateToText(defaultValue) : std::string();
   const std::string text = ReadText(key, defaultText);
-  return !text.empty() && ProfileDateFromText(text, variable);
+  return !text.empty() && DateFromText(text, variable);
 }
 
 }  // namespace pw

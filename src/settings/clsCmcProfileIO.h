@@ -120,10 +120,4 @@ class clsCmcProfileIO {
   bool ReadContent(std::string& content) const;
 };
 
-// Conversions between values and the store's text, shared with callers that
-// keep the same forms elsewhere.
-std::string ProfileDateToText(const ProfileDate& date);
-bool ProfileDateFromText(const std::string& text, ProfileDate& date);
-bool IsValidProfileDate(const ProfileDate& date);
-
 }  // namespace pw

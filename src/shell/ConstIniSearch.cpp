@@ -28,16 +28,24 @@ std::string Normal(const std::string& path) {
 }  // namespace
 
 ConstIniSearch::ConstIniSearch(const std::vector<std::string>& folders) {
-  std::vector<std::string> seen;
   for (const std::string& folder : folders) {
-    if (folder.empty()) continue;
-    const std::string file = PathToUtf8(PathFromUtf8(folder) / kFileName);
-    const std::string key = Normal(file);
-    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
-    seen.push_back(key);
-    candidates_.push_back(file);
+    if (!folder.empty()) Add(PathToUtf8(PathFromUtf8(folder) / kFileName));
   }
 }
+
+bool ConstIniSearch::Add(const std::string& file) {
+  const std::string key = Normal(file);
+  if (std::find(keys_.begin(), keys_.end(), key) != keys_.end()) return false;
+  keys_.push_back(key);
+  candidates_.push_back(file);
+  return true;
+}
+
+void ConstIniSearch::AllowSample(const std::string& file) {
+  if (!file.empty() && sample_.empty() && Add(file)) sample_ = file;
+}
+
+bool ConstIniSearch::SampleChosen() const { return !sample_.empty() && Chosen() == sample_ && Exists(sample_); }
 
 std::string ConstIniSearch::Chosen() const {
   for (const std::string& file : candidates_) {

@@ -27,6 +27,8 @@ const char* StepName(Step step) {
       return "sync data";
     case Step::Close:
       return "close";
+    case Step::SetAside:
+      return "set aside";
     case Step::Move:
       return "move";
     case Step::SyncFolder:
@@ -140,6 +142,124 @@ TEST_F(DurableFileTest, FolderNamesBeyondAscii) {
     EXPECT_NE(std::find(found.begin(), found.end(), name), found.end()) << name;
     std::ifstream in(folder / "PWR4TADJ.rs", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>{}), newContent);
+  }
+}
+
+// A power cut, as the files see it: the write stops at the step and nothing
+// after it runs, no clean-up either.
+struct PowerCut {};
+
+void CutPowerAt(Step at, int occurrence = 1) {
+  DurableFile::SetStepObserver([at, occurrence, seen = 0](Step step) mutable {
+    if (step == at && ++seen == occurrence) throw PowerCut{};
+    return true;
+  });
+}
+
+// Every power cut before the move leaves a temporary file beside the
+// target; however many pile up, the next save succeeds and takes them away.
+// Another file's leftovers are not this save's to remove.
+TEST_F(DurableFileTest, LeftoversOfPowerCutsNeverStopASaveAndAreCleanedUp) {
+  Write(oldContent);
+  std::ofstream(dir.path() / "other.txt.~0.tmp") << "another target's";
+  for (const Step at : {Step::Write, Step::SyncData, Step::Close, Step::Move}) {
+    for (int i = 0; i < 60; ++i) {
+      CutPowerAt(at);
+      EXPECT_THROW(DurableFile::Replace(Target(), newContent), PowerCut) << StepName(at);
+    }
+  }
+  DurableFile::SetStepObserver({});
+  EXPECT_EQ(Read(), oldContent);
+  ASSERT_TRUE(DurableFile::Replace(Target(), newContent));
+  EXPECT_EQ(Read(), newContent);
+  std::vector<std::string> left = Entries();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"PWR4TADJ.rs", "other.txt.~0.tmp"}));
+}
+
+class DurablePairTest : public DurableFileTest {
+ protected:
+  fs::path Bin() const { return dir.path() / "r.bin"; }
+  fs::path Txt() const { return dir.path() / "r.txt"; }
+  static std::string Bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void PlaceOldPair(bool there) const {
+    std::error_code ec;
+    for (const fs::path& p : {Bin(), Txt()}) fs::remove(p, ec);
+    if (!there) return;
+    std::ofstream(Bin(), std::ios::binary) << "old image";
+    std::ofstream(Txt(), std::ios::binary) << "old report";
+  }
+  bool ReplacePair() const {
+    const DurableFile::NewContent pair[] = {{Bin(), "new image"}, {Txt(), "new report"}};
+    return DurableFile::ReplaceAll(pair);
+  }
+  // "old", "new" or "none" when both files agree, "mixed" when they do not.
+  std::string PairState() const {
+    const std::string bin = Bytes(Bin());
+    const std::string txt = Bytes(Txt());
+    if (bin == "old image" && txt == "old report") return "old";
+    if (bin == "new image" && txt == "new report") return "new";
+    if (!fs::exists(Bin()) && !fs::exists(Txt())) return "none";
+    return "mixed: '" + bin + "', '" + txt + "'";
+  }
+  std::vector<std::string> SortedEntries() const {
+    std::vector<std::string> names = Entries();
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// A pair of files (a report and its image) is replaced whole or not at all:
+// whichever step fails, for either file, both old files are there byte for
+// byte, or neither new one where there were none, and nothing else is.
+TEST_F(DurablePairTest, AFailedStepLeavesBothOldFilesOrNeither) {
+  const Step steps[] = {Step::Create, Step::Write, Step::SyncData, Step::Close, Step::SetAside, Step::Move};
+  for (const bool oldThere : {true, false}) {
+    for (const Step failing : steps) {
+      for (int occurrence = 1; occurrence <= 3; ++occurrence) {
+        PlaceOldPair(oldThere);
+        int seen = 0;
+        DurableFile::SetStepObserver([&](Step step) { return step != failing || ++seen != occurrence; });
+        const bool replaced = ReplacePair();
+        const std::string where = std::string(StepName(failing)) + " #" + std::to_string(occurrence) +
+                                  (oldThere ? " over an old pair" : " into an empty folder");
+        if (seen < occurrence) {
+          EXPECT_TRUE(replaced) << where;  // the step came fewer times: nothing failed
+          EXPECT_EQ(PairState(), "new") << where;
+        } else {
+          EXPECT_FALSE(replaced) << where;
+          EXPECT_EQ(PairState(), oldThere ? "old" : "none") << where;
+        }
+        DurableFile::SetStepObserver({});
+        const std::vector<std::string> expected =
+            oldThere || replaced ? std::vector<std::string>{"r.bin", "r.txt"} : std::vector<std::string>{};
+        EXPECT_EQ(SortedEntries(), expected) << where;
+      }
+    }
+  }
+}
+
+// A power cut in the middle leaves the old first file set aside; the clean-up
+// before the next save of that file puts it back, so the folder holds the
+// old pair again, never a new image beside an old report.
+TEST_F(DurablePairTest, APowerCutInTheMiddleIsUndoneByTheNextCleanUp) {
+  const struct {
+    Step at;
+    int occurrence;
+  } cuts[] = {{Step::SetAside, 1}, {Step::Move, 1}, {Step::Move, 2}};
+  for (const auto& cut : cuts) {
+    const std::string where = std::string(StepName(cut.at)) + " #" + std::to_string(cut.occurrence);
+    PlaceOldPair(true);
+    CutPowerAt(cut.at, cut.occurrence);
+    EXPECT_THROW(ReplacePair(), PowerCut) << where;
+    DurableFile::SetStepObserver({});
+    DurableFile::CleanUp(Bin());
+    DurableFile::CleanUp(Txt());
+    EXPECT_EQ(PairState(), "old") << where;
+    EXPECT_EQ(SortedEntries(), (std::vector<std::string>{"r.bin", "r.txt"})) << where;
   }
 }
 

@@ -33,6 +33,25 @@ class AbsentPort : public ISerialPort {
   bool DiscardOutput() override { return true; }
 };
 
+// A real port that opens, and that the system closes by itself when its
+// device goes (a USB cable pulled), as Qt's port does.
+class LosablePort : public AbsentPort {
+ public:
+  bool open = false;
+  int writes = 0;
+  bool Open(int, const std::string&) override {
+    ++opens;
+    return open = true;
+  }
+  void Close() override { open = false; }
+  bool IsOpen() const override { return open; }
+  bool Write(const ByteStr&) override {
+    ++writes;
+    return open;
+  }
+  std::string DeviceName(int portNum) const override { return "/dev/ttyUSB" + std::to_string(portNum); }
+};
+
 // The program as the front end wires it for --simulate, on virtual time:
 // the port is pumped every millisecond, the heartbeat runs every 50 ms.
 class InProcessBench {
@@ -88,6 +107,38 @@ TEST(InProcessSimulate, AComNumberWithoutASimulatedRadioGoesToTheRealPort) {
   ASSERT_TRUE(b.RunUntil([&] { return !b.window.messages.empty(); }, 5000));
   EXPECT_NE(b.window.messages[0].find("Cannot access COM 5."), std::string::npos) << b.window.messages[0];
   EXPECT_EQ(b.realPort.opens, 1);
+}
+
+TEST(InProcessSimulate, AComNumberWhoseRealDeviceWasLostNoLongerCountsAsOpen) {
+  VirtualClock clock;
+  LosablePort real;
+  sim::InProcessPort port(clock, real, {1});
+  ASSERT_TRUE(port.Open(5, "9600,N,8,1"));
+  EXPECT_TRUE(port.IsOpen());
+  real.open = false;  // the cable was pulled: the system closed the port
+  EXPECT_FALSE(port.IsOpen());
+
+  // The next Connect, on a simulated COM number, reaches its radio.
+  ASSERT_TRUE(port.Open(1, "9600,N,8,1"));
+  const ByteStr identify = {0xFE, 0xFE, 0xEE, 0xEF, 0xE0, 0xFD};
+  EXPECT_TRUE(port.Write(identify));
+  EXPECT_EQ(real.writes, 0);
+  for (int ms = 0; ms < 100; ++ms) {
+    clock.Advance(1);
+    port.Pump();
+  }
+  const ByteStr echo = port.ReadAll();
+  ASSERT_GE(echo.size(), identify.size());
+  EXPECT_EQ(ByteStr(echo.begin(), echo.begin() + 6), identify);
+}
+
+TEST(InProcessSimulate, SimulatedComNumbersNameTheRadioAndRealOnesTheirDevice) {
+  VirtualClock clock;
+  LosablePort real;
+  sim::InProcessPort port(clock, real, {1, 2});
+  EXPECT_EQ(port.DeviceName(1), "simulated radio");
+  EXPECT_EQ(port.DeviceName(2), "simulated radio");
+  EXPECT_EQ(port.DeviceName(3), "/dev/ttyUSB3");
 }
 
 }  // namespace

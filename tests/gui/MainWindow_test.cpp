@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -310,6 +311,46 @@ TEST(MainWindowLayout, AtisNoticeShownCentredInFront) {
       << "in front of the pages";
   b.window.SetAtisWaitingVisible(false);
   EXPECT_FALSE(b.window.atisWaiting()->isVisible());
+}
+
+// --- Texts ---------------------------------------------------------------------
+
+// What the core hands the window is UTF-8 (a folder's name in a message, a
+// device's name); shown decoded any other way, "J\u00F6rg" would read "J\u00C3\u00B6rg".
+TEST(MainWindowTexts, CoreTextsAreShownAsUtf8AndListsGiveThemBackUnchanged) {
+  GuiBench b;
+  ASSERT_TRUE(b.Start());
+  const std::string core = "J\xC3\xB6rg";
+  MainWindow& w = b.window;
+  struct Case {
+    const char* name;
+    std::function<void()> set;
+    std::function<QString()> get;
+  };
+  const Case cases[] = {
+      {"caption", [&] { w.SetCaption(core); }, [&] { return w.windowTitle(); }},
+      {"title", [&] { w.SetTitleText(core); },
+       [&] { return w.findChild<QLabel*>(QStringLiteral("lblTitle"))->text(); }},
+      {"progress", [&] { w.SetProgressText(core); }, [&] { return w.progressLabel()->text(); }},
+      {"port indicator", [&] { w.SetComBusy(core, ColorRole::ButtonText); }, [&] { return w.comBusyLabel()->text(); }},
+      {"button", [&] { w.SetButtonCaption(frm::kButtonReload, core); },
+       [&] { return w.button(frm::kButtonReload)->text(); }},
+      {"dump", [&] { w.SetDispParaText(core); }, [&] { return w.dispParaText()->toPlainText(); }},
+      {"console line added", [&] { w.lboConsole().AddItem(core); },
+       [&] { return w.consoleList()->item(w.consoleList()->count() - 1)->text(); }},
+      {"monitor line changed",
+       [&] {
+         w.lbo01(frm::kListAd).AddItem("x");
+         w.lbo01(frm::kListAd).SetList(w.lbo01(frm::kListAd).ListCount() - 1, core);
+       },
+       [&] { return w.monitorList(frm::kListAd)->item(w.monitorList(frm::kListAd)->count() - 1)->text(); }},
+  };
+  for (const Case& c : cases) {
+    c.set();
+    EXPECT_EQ(c.get().toStdString(), core) << c.name;
+  }
+  IListBox& console = w.lboConsole();
+  EXPECT_EQ(console.List(console.ListCount() - 1), core);
 }
 
 // --- Messages -----------------------------------------------------------------

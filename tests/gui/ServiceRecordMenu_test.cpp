@@ -140,7 +140,8 @@ TEST_F(RecordMenu, KeepAsksForAFolderChecksAndWritesAfterAChange) {
 TEST_F(RecordMenu, AReadOnlyFolderGivesTheMessageAndLeavesNoPartialFile) {
   ASSERT_TRUE(b.Start());
   ASSERT_TRUE(b.ConnectAndSettle());
-  ReadOnlyFolder locked(b.dir.path() / "locked");
+  // A technician's folder that is not plain ASCII: the box shows it as named.
+  ReadOnlyFolder locked(b.dir.path() / PathFromUtf8("J\xC3\xB6rg"));
   dialogs.paths.push_back(PathToUtf8(locked.path() / "record.txt"));
   Save()->trigger();
   b.Run(100);

@@ -1,15 +1,19 @@
-// The start-up choices of the desktop program that need no window: its
-// options, and where its settings file lives.
+// The start-up choices of the desktop program: its options, where its
+// settings file and "Const.ini" are looked for, and the refusal's box.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QString>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
 #include "qt/CommandLine.h"
 #include "qt/SettingsLocation.h"
+#include "qt/StartupBox.h"
 #include "support/TempDir.h"
 
 namespace pw::test {
@@ -25,8 +29,10 @@ QStringList Args(std::initializer_list<const char*> list) {
 
 TEST(CommandLine, GoodOptionsRunAndWindowSystemOptionsAreLeftToQt) {
   CommandLine cl;
+  // Qt takes its own options with one dash or two, the value apart or after "=".
   ASSERT_EQ(cl.Parse(Args({"--port", "2=/dev/ttyUSB0", "-platform", "offscreen", "--simulate", "-style=fusion",
-                           "--port", " 3 = /dev/serial/by-id/usb-x ", "-reverse", "--tour", "shots"})),
+                           "--port", " 3 = /dev/serial/by-id/usb-x ", "-reverse", "--platform", "xcb", "--style=fusion",
+                           "--tour", "shots"})),
             CommandLine::Outcome::Run)
       << cl.text().toStdString();
   ASSERT_EQ(cl.ports.size(), 2u);
@@ -81,6 +87,17 @@ TEST(CommandLine, HelpVersionAndMistakes) {
   }
 }
 
+// Windows hands the program its command line as wide text; a folder's name
+// outside the ANSI code page (Greek, Cyrillic, an emoji) arrives whole.
+TEST(CommandLine, WideArgumentsArriveWhole) {
+  const wchar_t* const argv[] = {L"pwr4tadj.exe", L"--settings-dir", L"C:\\Users\\J\u00F6rg\\\u0394\u0436\U0001F4FB"};
+  const QStringList args = CommandLine::FromWide(3, argv);
+  ASSERT_EQ(args.size(), 3);
+  EXPECT_EQ(args[1], QStringLiteral("--settings-dir"));
+  EXPECT_EQ(args[2], QStringLiteral("C:\\Users\\J\u00F6rg\\\u0394\u0436\U0001F4FB"));
+  EXPECT_EQ(args[2].toStdString(), "C:\\Users\\J\xC3\xB6rg\\\xCE\x94\xD0\xB6\xF0\x9F\x93\xBB");
+}
+
 // A program folder and a user's folder; whether the program folder takes
 // new files is the test's say (the tests may run as root, who can write
 // anywhere).
@@ -117,11 +134,62 @@ TEST_F(SettingsLocationTest, ChoiceByOptionProgramFolderAndUserFolder) {
   EXPECT_TRUE(SettingsLocation::Choose(Places(Q("elsewhere")), ReadOnly).seedFile.isEmpty());
 }
 
+// Where an administrator puts files for every user, after the user's own
+// folder; the variable's folders in their order, /etc/xdg without it.
+TEST_F(SettingsLocationTest, SystemFoldersFollowXdgConfigDirs) {
+  const QByteArray saved = qgetenv("XDG_CONFIG_DIRS");
+  const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
+  struct Case {
+    const char* value;  // nullptr: not set
+    QStringList folders;
+  };
+  const std::vector<Case> cases = {
+      {nullptr, {QStringLiteral("/etc/xdg/pwr4tadj")}},
+      {"/opt/site/xdg:/etc/xdg", {QStringLiteral("/opt/site/xdg/pwr4tadj"), QStringLiteral("/etc/xdg/pwr4tadj")}},
+  };
+  for (const Case& c : cases) {
+    if (c.value) {
+      qputenv("XDG_CONFIG_DIRS", c.value);
+    } else {
+      qunsetenv("XDG_CONFIG_DIRS");
+    }
+#ifdef Q_OS_WIN
+    EXPECT_TRUE(SettingsLocation::SystemFolders().isEmpty()) << "Windows keeps its order";
+#else
+    EXPECT_EQ(SettingsLocation::SystemFolders(), c.folders) << (c.value ? c.value : "(not set)");
+#endif
+  }
+  if (wasSet) {
+    qputenv("XDG_CONFIG_DIRS", saved);
+  } else {
+    qunsetenv("XDG_CONFIG_DIRS");
+  }
+}
+
 TEST_F(SettingsLocationTest, ProbeCreatesAndRemovesAFile) {
   EXPECT_TRUE(SettingsLocation::CanCreateFile(Q("bin")));
   EXPECT_TRUE(fs::is_empty(dir_.path() / "bin")) << "the probe is gone again";
   EXPECT_FALSE(SettingsLocation::CanCreateFile(Q("missing")));
   EXPECT_FALSE(SettingsLocation::CanCreateFile(QString()));
+}
+
+// Started from the desktop menu nobody reads standard error: the places
+// looked at go into the box's details too, and its message stays as it is.
+TEST(StartupRefusal, DetailsGoIntoTheBoxBesideTheUnchangedMessage) {
+  QString text;
+  QString details;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+        text = box->text();
+        details = box->detailedText();
+      }
+    }
+  });
+  ShowStartupRefusal("Cannot read 'Const.ini'.", /*autoClose=*/true,
+                     "Looked for Const.ini in this order:\n/home/j\xC3\xB6rg/Const.ini (not found)");
+  EXPECT_EQ(text, QStringLiteral("Cannot read 'Const.ini'."));
+  EXPECT_EQ(details, QStringLiteral("Looked for Const.ini in this order:\n/home/j\u00F6rg/Const.ini (not found)"));
 }
 
 }  // namespace

@@ -44,19 +44,43 @@ class Workplace {
   fs::path tmp() const { return dir.path() / "tmp"; }
   // The user's configuration folder of the program (XDG_CONFIG_HOME/pwr4tadj).
   fs::path userConfig() const { return dir.path() / "config" / "pwr4tadj"; }
+  // The system's configuration folder of the program (XDG_CONFIG_DIRS/pwr4tadj).
+  fs::path systemConfig() const { return dir.path() / "xdg" / "pwr4tadj"; }
   QString path(const char* name = "") const { return QString::fromStdString((dir.path() / name).string()); }
 
   // Starts the program here; the caller owns the process and ends it.
-  void Start(QProcess& p, QStringList args) const {
+  void Start(QProcess& p, QStringList args, const QString& program = QStringLiteral(PW_APP_PATH)) const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("TMPDIR"), QString::fromStdString(tmp().string()));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((dir.path() / "config").string()));
+    env.insert(QStringLiteral("XDG_CONFIG_DIRS"), QString::fromStdString((dir.path() / "xdg").string()));
     env.insert(QStringLiteral("PW_AUTO_CLOSE_BOXES"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(path());
     args << QStringLiteral("--settings-dir") << path();
-    p.start(QStringLiteral(PW_APP_PATH), args);
+    p.start(program, args);
+  }
+
+  // The simulator on a pseudo-terminal behind COM 1, and the program's tour
+  // on it, which connects at once and holds the port while the clone runs.
+  bool StartTourOnSim(QProcess& radio, QProcess& app) const {
+    const QString link = path("radio");
+    if (!StartSim(radio, link)) return false;
+    Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), path("shots")});
+    return app.waitForStarted(10000);
+  }
+
+  // The program as the package lays it out, in a folder of this workplace:
+  // usr/bin/pwr4tadj beside usr/share/pwr4tadj/Const.ini, the shipped sample.
+  QString Install() const {
+    const fs::path bin = dir.path() / "usr" / "bin";
+    const fs::path share = dir.path() / "usr" / "share" / "pwr4tadj";
+    fs::create_directories(bin);
+    fs::create_directories(share);
+    fs::copy_file(PW_APP_PATH, bin / "pwr4tadj");
+    fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", share / "Const.ini");
+    return QString::fromStdString((bin / "pwr4tadj").string());
   }
 
   TempDir dir;
@@ -197,18 +221,15 @@ QStringList LockFilesOf(qint64 pid, const Workplace& w) {
   return found;
 }
 
-TEST(Process, TerminateAndInterruptCloseThePortAndSaveTheSettings) {
-  for (const int sig : {SIGTERM, SIGINT}) {
+// Logout or shutdown, Ctrl+C, and closing the terminal the program was
+// started from.
+TEST(Process, TerminateInterruptAndHangupCloseThePortAndSaveTheSettings) {
+  for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(sig);
     Workplace w(/*withConstIni=*/true, /*withSettings=*/false);
-    const QString link = w.path("radio");
     QProcess radio;
-    ASSERT_TRUE(StartSim(radio, link));
-
-    // The tour connects at once and holds the port while the clone runs.
     QProcess app;
-    w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), w.path("shots")});
-    ASSERT_TRUE(app.waitForStarted(10000));
+    ASSERT_TRUE(w.StartTourOnSim(radio, app));
     QStringList locks;
     const bool open = WaitFor([&] { return !(locks = LockFilesOf(app.processId(), w)).isEmpty(); }, 60000);
     if (open) ::kill(static_cast<pid_t>(app.processId()), sig);
@@ -268,10 +289,11 @@ TEST(Process, ConstIniRefusalListsThePlacesLookedAt) {
   struct Case {
     const char* userFile;  // content of Const.ini in the user's folder, nullptr for none
     const char* userLine;
+    const char* systemLine;  // the system's folder comes after the user's
   };
   const std::vector<Case> cases = {
-      {nullptr, " (not found)"},
-      {"pw-r4t adj rev.1.1\r\n", " (found, not accepted)"},
+      {nullptr, " (not found)", " (not found)"},
+      {"pw-r4t adj rev.1.1\r\n", " (found, not accepted)", " (not looked at)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.userLine);
@@ -284,30 +306,63 @@ TEST(Process, ConstIniRefusalListsThePlacesLookedAt) {
     EXPECT_EQ(p.exitCode(), 1);
     const QByteArray err = p.readAllStandardError();
     EXPECT_TRUE(err.contains("Cannot read 'Const.ini'.")) << err.toStdString();
-    EXPECT_TRUE(err.contains("looked for Const.ini in this order:")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Looked for Const.ini in this order:")) << err.toStdString();
     const std::string work = fs::canonical(w.dir.path()).string();
     const std::string user = fs::canonical(w.userConfig()).string();
     EXPECT_TRUE(err.contains(QByteArray::fromStdString(work + "/Const.ini (not found)"))) << err.toStdString();
     EXPECT_TRUE(err.contains(QByteArray::fromStdString(user + "/Const.ini" + c.userLine))) << err.toStdString();
+    const std::string system = (fs::canonical(w.dir.path()) / "xdg" / "pwr4tadj" / "Const.ini").string();
+    EXPECT_TRUE(err.contains(QByteArray::fromStdString(system + c.systemLine))) << err.toStdString();
   }
 }
 
-TEST(Process, ConstIniInTheUsersFolderIsReadWhenTheWorkingFolderHasNone) {
-  Workplace w(/*withConstIni=*/false, /*withSettings=*/false);
-  fs::create_directories(w.userConfig());
-  fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", w.userConfig() / "Const.ini");
-  const QString link = w.path("radio");
-  QProcess radio;
-  ASSERT_TRUE(StartSim(radio, link));
-  QProcess app;
-  w.Start(app, {QStringLiteral("--port"), QStringLiteral("1=") + link, QStringLiteral("--tour"), w.path("shots")});
-  ASSERT_TRUE(app.waitForStarted(10000));
-  // Past start-up (the tour's Connect holds the port): the constants were accepted.
-  const bool started = WaitFor([&] { return !LockFilesOf(app.processId(), w).isEmpty(); }, 60000);
-  const QByteArray err = app.readAllStandardError();
-  End(app);
-  End(radio);
-  EXPECT_TRUE(started) << err.toStdString();
+// The user's own folder, and the system's folder where an administrator
+// puts the workshop's constants for every user.
+TEST(Process, ConstIniInTheUsersOrTheSystemsFolderIsReadWhenTheWorkingFolderHasNone) {
+  for (const bool system : {false, true}) {
+    SCOPED_TRACE(system ? "system" : "user");
+    Workplace w(/*withConstIni=*/false, /*withSettings=*/false);
+    const fs::path folder = system ? w.systemConfig() : w.userConfig();
+    fs::create_directories(folder);
+    fs::copy_file(fs::path(PW_SOURCE_DIR) / "Const.ini", folder / "Const.ini");
+    QProcess radio;
+    QProcess app;
+    ASSERT_TRUE(w.StartTourOnSim(radio, app));
+    // Past start-up (the tour's Connect holds the port): the constants were accepted.
+    const bool started = WaitFor([&] { return !LockFilesOf(app.processId(), w).isEmpty(); }, 60000);
+    const QByteArray err = app.readAllStandardError();
+    End(app);
+    End(radio);
+    EXPECT_TRUE(started) << err.toStdString();
+  }
+}
+
+// A new user with no "Const.ini" anywhere: the simulated radio runs on the
+// sample shipped beside the program, and says so; a real bench still refuses.
+TEST(Process, WithoutConstIniTheSimulatedRadioRunsOnTheShippedSampleAndARealBenchIsRefused) {
+  for (const bool simulate : {true, false}) {
+    SCOPED_TRACE(simulate ? "--simulate" : "real port");
+    Workplace w(/*withConstIni=*/false, /*withSettings=*/false);
+    const QString program = w.Install();
+    QProcess app;
+    QStringList args{QStringLiteral("--tour"), w.path("shots")};
+    if (simulate) args << QStringLiteral("--simulate");
+    w.Start(app, args, program);
+    const bool finished = app.waitForFinished(200000);
+    const QByteArray err = app.readAllStandardError();
+    End(app);
+    ASSERT_TRUE(finished) << err.toStdString();
+    const std::string sample = fs::canonical(w.dir.path() / "usr" / "share" / "pwr4tadj" / "Const.ini").string();
+    if (simulate) {
+      EXPECT_EQ(app.exitCode(), 0) << err.toStdString();
+      EXPECT_TRUE(err.contains(QByteArray::fromStdString("the sample constants in " + sample))) << err.toStdString();
+      EXPECT_TRUE(QFileInfo::exists(w.path("shots/3-dump.png")));
+    } else {
+      EXPECT_EQ(app.exitCode(), 1) << err.toStdString();
+      EXPECT_TRUE(err.contains("Cannot read 'Const.ini'.")) << err.toStdString();
+      EXPECT_FALSE(err.contains(QByteArray::fromStdString(sample))) << "a real bench never looks at the sample";
+    }
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "procedures/ProcedureBench.h"
 #include "support/ConsoleLines.h"
 #include "support/RecordDesk.h"
@@ -20,14 +22,14 @@ namespace fs = std::filesystem;
 constexpr const char* kName = "KQ-R4T 2026-12-10 1432";
 constexpr const char* kModChanged = "*               MOD Level:  128   129";
 
-class RecordFiles : public ::testing::Test {
- protected:
-  RecordFiles() {
+// A bench with a calendar, scripted dialogs and a folder for records; one
+// per fixture, and one per row where a table needs a fresh start.
+struct RecordBench {
+  RecordBench() {
     Records().SetCalendar(&calendar);
     Records().SetDialogs(&dialogs);
     fs::create_directories(folder);
   }
-  void TearDown() override { DurableFile::SetStepObserver({}); }
 
   ServiceRecords& Records() { return p.b.app->records; }
   [[nodiscard]] bool StartAndConnect() { return p.b.Start() && p.b.ConnectAndSettle(); }
@@ -60,6 +62,11 @@ class RecordFiles : public ::testing::Test {
   BenchCalendar calendar{p.b.clock};
   ScriptedDialogs dialogs;
   fs::path folder = p.b.dir.path() / "records";
+};
+
+class RecordFiles : public ::testing::Test, public RecordBench {
+ protected:
+  void TearDown() override { DurableFile::SetStepObserver({}); }
 };
 
 TEST_F(RecordFiles, NothingToSaveBeforeAConnectHasReadARadio) {
@@ -107,14 +114,90 @@ TEST_F(RecordFiles, KeptRecordsHoldTheImageAtConnectAndFollowEveryChange) {
       << "no temporary file left beside them";
 }
 
+// A change made within the gap between two writes is still owed to the
+// kept report when keeping ends, whichever way it ends.
 TEST_F(RecordFiles, TheLastChangeReachesTheKeptReportOnTheWayOut) {
+  const struct {
+    const char* way;
+    std::function<void(PwApp&)> leave;
+  } ways[] = {
+      {"exit", [](PwApp& app) { app.ReleaseComForm(); }},
+      {"switching Keep off", [](PwApp& app) { app.main.mnuOptionKeepRecords_Click(); }},
+  };
+  for (const auto& w : ways) {
+    RecordBench t;
+    ASSERT_TRUE(t.ConnectKeeping());
+    t.p.Right(kMod);
+    t.p.b.Run(100);
+    t.p.Right(kMod);
+    t.p.b.Run(50);  // within the gap between two writes
+    w.leave(*t.p.b.app);
+    EXPECT_THAT(FileBytes(t.folder / (std::string(kName) + ".txt")), HasSubstr("*               MOD Level:  128   130"))
+        << w.way;
+  }
+}
+
+// A kept report whose write failed stays owed: it is written at the next
+// chance without waiting for another change, and the failure is said once.
+TEST_F(RecordFiles, AKeptReportWhoseWriteFailedOnceIsWrittenLater) {
+  const struct {
+    const char* chance;
+    std::function<void(RecordBench&)> take;
+  } chances[] = {
+      {"after the gap", [](RecordBench& t) { t.p.b.Run(ServiceRecords::kKeepGapMs + 100); }},
+      {"at exit", [](RecordBench& t) { t.p.b.app->ReleaseComForm(); }},
+  };
+  for (const auto& c : chances) {
+    RecordBench t;
+    ASSERT_TRUE(t.ConnectKeeping());
+    t.p.b.Run(ServiceRecords::kKeepGapMs + 100);
+    int moves = 0;
+    DurableFile::SetStepObserver([&](DurableFile::Step s) { return s != DurableFile::Step::Move || ++moves != 1; });
+    t.p.Right(kMod);
+    t.p.b.Run(100);
+    ASSERT_EQ(moves, 1) << c.chance << ": the write was tried";
+    c.take(t);
+    EXPECT_THAT(FileBytes(t.folder / (std::string(kName) + ".txt")), HasSubstr(kModChanged)) << c.chance;
+    EXPECT_EQ(t.p.b.window.messages.size(), 1u) << c.chance;
+    DurableFile::SetStepObserver({});
+  }
+}
+
+// A keep folder that stops taking writes (a pulled stick, a full disk) is
+// retried while changes come, but says so once; when it takes writes again
+// the report catches up.
+TEST_F(RecordFiles, AKeepFolderThatStopsAcceptingWritesSaysSoOnce) {
+  ASSERT_TRUE(ConnectKeeping());
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  DurableFile::SetStepObserver([](DurableFile::Step s) { return s != DurableFile::Step::Create; });
+  for (int i = 0; i < 5; ++i) {
+    p.Right(kMod);
+    p.b.Run(400);
+  }
+  EXPECT_THAT(p.b.window.messages,
+              ElementsAre("Cannot write the service record to " + PathToUtf8(folder / kName) + ".txt."));
+  DurableFile::SetStepObserver({});
+  p.b.Run(ServiceRecords::kKeepGapMs + 100);
+  EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr("*               MOD Level:  128   133"));
+  EXPECT_EQ(p.b.window.messages.size(), 1u);
+}
+
+// On the way out the message box closes with the program: a kept report that
+// cannot be written then is told where it outlives the window as well.
+TEST_F(RecordFiles, AKeptWriteFailingAtExitIsToldBeyondTheWindow) {
+  std::vector<std::string> told;
+  Records().SetExitNotice([&](const std::string& message) { told.push_back(message); });
   ASSERT_TRUE(ConnectKeeping());
   p.Right(kMod);
   p.b.Run(100);
+  EXPECT_TRUE(told.empty()) << "not while the program runs";
   p.Right(kMod);
-  p.b.Run(50);  // within the gap between two writes
+  p.b.Run(50);
+  DurableFile::SetStepObserver([](DurableFile::Step s) { return s != DurableFile::Step::Create; });
   p.b.app->ReleaseComForm();
-  EXPECT_THAT(FileBytes(folder / (std::string(kName) + ".txt")), HasSubstr("*               MOD Level:  128   130"));
+  const std::string message = "Cannot write the service record to " + PathToUtf8(folder / kName) + ".txt.";
+  EXPECT_THAT(told, ElementsAre(message));
+  EXPECT_EQ(p.b.window.messages.back(), message);
 }
 
 // Readings change only when the technician reloads; the kept report then
@@ -150,6 +233,24 @@ TEST_F(RecordFiles, TwoConnectsInOneMinuteKeepTwoRecords) {
   const std::string report = FileBytes(folder / (second + ".txt"));
   EXPECT_THAT(report, HasSubstr("\r\n                MOD Level:  129   129\r\n"));
   EXPECT_THAT(report, HasSubstr("\r\n0 parameters of 128 changed.\r\n"));
+}
+
+// Files already in the keep folder under the record's name (a colleague's
+// image, a report copied back) are never written over, even one alone: the
+// record takes the next free name.
+TEST_F(RecordFiles, AFileAloneUnderTheRecordsNameIsNeverWrittenOver) {
+  for (const char* lone : {".bin", ".txt"}) {
+    RecordBench t;
+    const fs::path there = t.folder / (std::string(kName) + lone);
+    std::ofstream(there, std::ios::binary) << "someone else's";
+    ASSERT_TRUE(t.ConnectKeeping());
+    t.p.b.Run(100);
+    EXPECT_EQ(FileBytes(there), "someone else's") << lone;
+    const std::string second = std::string(kName) + " (2)";
+    EXPECT_EQ(FileBytes(t.folder / (second + ".bin")), t.Image()) << lone;
+    EXPECT_THAT(FileBytes(t.folder / (second + ".txt")), HasSubstr("service record")) << lone;
+    EXPECT_EQ(t.Files(t.folder).size(), 3u) << lone;
+  }
 }
 
 TEST_F(RecordFiles, SwitchingKeepOnMidSessionKeepsTheRadioOnTheBench) {
@@ -251,6 +352,32 @@ TEST_F(RecordFiles, AFailedWriteSaysSoLeavesNoHalfRecordAndTheRecordCanGoElsewhe
   EXPECT_EQ(p.b.window.messages.size(), 2u);
   EXPECT_THAT(FileBytes(folder / "r.txt"), HasSubstr(kModChanged));
   EXPECT_EQ(FileBytes(folder / "r.bin"), before);
+}
+
+// Replacing a saved pair is all or nothing: when the report cannot be
+// written (a full disk, a report open in an editor on Windows) the old image
+// is not lost beside the old report.
+TEST_F(RecordFiles, AnOldPairThatCannotBeReplacedWholeStaysAsItWas) {
+  ASSERT_TRUE(StartAndConnect());
+  const struct {
+    const char* where;
+    DurableFile::Step step;
+  } failures[] = {{"creating the report", DurableFile::Step::Create}, {"moving the report", DurableFile::Step::Move}};
+  for (const auto& f : failures) {
+    const fs::path txt = folder / "r.txt";
+    std::ofstream(txt, std::ios::binary) << "old report";
+    std::ofstream(folder / "r.bin", std::ios::binary) << "old image";
+    // The report's step is the second of its kind; the image's comes first.
+    int seen = 0;
+    DurableFile::SetStepObserver([&](DurableFile::Step s) { return s != f.step || ++seen != 2; });
+    dialogs.overwrite.push_back(true);
+    Save(txt);
+    DurableFile::SetStepObserver({});
+    EXPECT_EQ(p.b.window.messages.back(), "Cannot write the service record to " + PathToUtf8(txt) + ".") << f.where;
+    EXPECT_EQ(FileBytes(folder / "r.bin"), "old image") << f.where;
+    EXPECT_EQ(FileBytes(txt), "old report") << f.where;
+    EXPECT_THAT(Files(folder), ElementsAre("r.bin", "r.txt")) << f.where;
+  }
 }
 
 TEST_F(RecordFiles, AKeptFolderThatRefusesSaysSoOnceAndTheRecordStaysWhole) {

@@ -66,5 +66,40 @@ TEST_F(ConstIniSearchTest, RepeatedAndEmptyFoldersAreLookedAtOnce) {
   EXPECT_EQ(search.Candidates(), (std::vector<std::string>{File("work"), File("user")}));
 }
 
+// The shipped sample is a run on the simulated radio's last resort: any
+// file in the folders wins over it, and without it the search ends as before.
+TEST_F(ConstIniSearchTest, TheSampleIsChosenOnlyWhenNoFolderHasAFile) {
+  fs::create_directories(dir_.path() / "sample");
+  const std::string sample = File("sample");
+  std::ofstream(sample) << "PW-R4T ADJ Rev.1.1\r\n";
+  struct Case {
+    std::vector<const char*> present;
+    bool sampleThere;
+    std::string chosen;
+    bool sampleChosen;
+  };
+  const std::vector<Case> cases = {
+      {{}, true, sample, true},
+      {{"user"}, true, File("user"), false},
+      {{"work"}, true, File("work"), false},
+      {{}, false, File("work"), false},  // no sample either: the read fails as for a missing file
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    for (const char* name : {"work", "program", "user"}) fs::remove(File(name));
+    for (const char* name : c.present) Put(name);
+    ConstIniSearch search = Search();
+    search.AllowSample(c.sampleThere ? sample : File("nowhere"));
+    EXPECT_EQ(search.Chosen(), c.chosen);
+    EXPECT_EQ(search.SampleChosen(), c.sampleChosen);
+  }
+  EXPECT_FALSE(Search().SampleChosen());
+  EXPECT_EQ(Search().Chosen(), File("work")) << "without leave, the sample is never looked at";
+
+  ConstIniSearch search = Search();
+  search.AllowSample(sample);
+  EXPECT_EQ(search.Report(false).back(), sample + " (read)");
+}
+
 }  // namespace
 }  // namespace pw
