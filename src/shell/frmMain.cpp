@@ -6,6 +6,7 @@
 #include "base/ProgramTitle.h"
 #include "clone/clsCmcNbx3Sequence.h"
 #include "console/clsConsole.h"
+#include "instruments/BenchInstruments.h"
 #include "model/clsIndOp_RigR4T.h"
 #include "record/ServiceRecords.h"
 #include "shell/MsgBoxApp.h"
@@ -102,6 +103,8 @@ void frmMain::cmd00_Click(int16_t index) {
   // Connect reads the radio into the image anew: the record of the last
   // Connect stops following it first.
   if (records_ && index == frm::kButtonConnect) records_->ConnectPressed();
+  // A new radio on the bench: nothing may stay keyed or on from the last one.
+  if (bench_ && index == frm::kButtonConnect) bench_->MakeSafe();
   if (model_) model_->RigOpFunc_ClickCmd00(index);
 }
 
@@ -129,6 +132,11 @@ void frmMain::task() {
   if (model_) model_->task();
   if (seq_.OpRunning()) seq_.task();
   if (records_) records_->task();
+  if (bench_) {
+    bench_->Task();
+    const std::string message = bench_->TakeMessage();
+    if (!message.empty()) MsgBoxApp(window_, message);
+  }
   window_.SetMenuChecks(comPortNo_, comAutoRelease_);
   const std::string port = "COM " + std::to_string(comPortNo_);
   if (com_.comOpen()) {
@@ -175,6 +183,8 @@ std::string frmMain::ComposeCloneErrorText(const frmCom& com, int16_t lastError,
 }
 
 void frmMain::MsgBoxCloneErr() {
+  // Whatever the bench was doing for the radio, the radio no longer follows.
+  if (bench_) bench_->MakeSafe();
   const std::string text = ComposeCloneErrorText(com_, com_.nbx3D.lastError(), seq_.error());
   // The record takes the monitor lines and the image before the reset clears them.
   if (records_) records_->LinkError(text);

@@ -17,6 +17,7 @@ class clsIndOp_RigR4T;
 class clsCmcNbx3Sequence;
 class clsConsole;
 class ServiceRecords;
+class BenchInstruments;
 
 namespace keys {
 inline constexpr int kReturn = 13;
@@ -42,6 +43,7 @@ class frmMain : public IComFormOwner, public IModelOwner {
   // The model is created on the window's first use; start-up hands it over.
   void AttachModel(clsIndOp_RigR4T& model) { model_ = &model; }
   void AttachRecords(ServiceRecords& records) { records_ = &records; }
+  void AttachBench(BenchInstruments& bench) { bench_ = &bench; }
 
   int16_t ComPortNo() const { return comPortNo_; }
   void set_ComPortNo(int16_t portNo);
@@ -79,6 +81,7 @@ class frmMain : public IComFormOwner, public IModelOwner {
   IWindow& window_;
   clsIndOp_RigR4T* model_ = nullptr;
   ServiceRecords* records_ = nullptr;
+  BenchInstruments* bench_ = nullptr;
   int16_t comPortNo_ = 1;
   int16_t comAutoRelease_ = 0;
   std::string keyBuffer_;

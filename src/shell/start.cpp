@@ -6,15 +6,22 @@ namespace pw {
 
 PwApp::PwApp(ISerialPort& port, IClock& clock, IWindow& window, const std::string& programFolder,
              std::string constIniPath)
+    : PwApp(port, clock, window, noLinks_, programFolder, std::move(constIniPath)) {}
+
+PwApp::PwApp(ISerialPort& port, IClock& clock, IWindow& window, IInstrumentLinks& links,
+             const std::string& programFolder, std::string constIniPath)
     : gCom(port, clock, programFolder),
       myObjNbx3Seq(gCom, gRadio, clock),
       main(frmMain::Links{gCom, myObjNbx3Seq, gConsole, window}),
       records(ServiceRecords::Links{gCom, gRadio, window, clock}),
+      bench(links, clock),
       window_(window),
       clock_(clock),
+      programFolder_(programFolder),
       constIniPath_(std::move(constIniPath)) {
   gCom.myMain = &main;
   main.AttachRecords(records);
+  main.AttachBench(bench);
 }
 
 bool PwApp::Main() {
@@ -45,11 +52,24 @@ bool PwApp::Main() {
   main.set_ComAutoRelease(0);
   gCom.loadData(gCom.profMain);
   settingsLoaded_ = true;
+  // The bench file is optional: without one the program runs as it always has.
+  std::string why;
+  const std::string benchPath = benchFile.empty() ? DefaultBenchFilePath(programFolder_) : benchFile;
+  if (!LoadBench(benchPath, why) && !benchFile.empty()) MsgBoxApp(window_, why);
   gCom.timSolidEnabled = true;
   return true;
 }
 
+bool PwApp::LoadBench(const std::string& path, std::string& why) {
+  BenchConfig config;
+  if (!ReadBenchFile(path, config, why)) return false;
+  bench.Configure(config);
+  return true;
+}
+
 void PwApp::ReleaseComForm() {
+  // The transmitter released and the generator off before anything else goes.
+  bench.MakeSafe();
   // A change made in the last moments is still owed to the kept report.
   records.Flush();
   if (settingsLoaded_) {
