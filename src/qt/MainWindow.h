@@ -115,6 +115,7 @@ class MainWindow : public QMainWindow, public IWindow {
   QAction* saveRecordAction() const { return mnuFileSaveRecord_; }
   QAction* keepRecordsAction() const { return mnuOptionKeepRecords_; }
   QAction* assignDevicesAction() const { return mnuOptAssignDevices_; }
+  QAction* benchAction() const { return mnuOptionBench_; }
   QMenu* portMenu() const { return mnuOptionComPort_; }
   // The message box on screen, if any.
   QMessageBox* messageBox() const { return box_; }
@@ -122,6 +123,8 @@ class MainWindow : public QMainWindow, public IWindow {
  signals:
   // Option > Port > "Assign devices...".
   void assignDevicesRequested();
+  // Option > "Bench instruments...".
+  void benchInstrumentsRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -169,6 +172,7 @@ class MainWindow : public QMainWindow, public IWindow {
   bool keepChecked_ = false;
   QMenu* mnuOptionComPort_ = nullptr;
   QAction* mnuOptAssignDevices_ = nullptr;
+  QAction* mnuOptionBench_ = nullptr;
   std::function<PortDevice(int)> portDevices_;
   std::array<QAction*, kPorts> mnuOptSelCom_{};
   std::array<QAction*, kReleaseChoices> mnuOptionSelAutoRelease_{};
