@@ -6,11 +6,15 @@
 #include "sim/Radio.h"
 #include "sim/TcpTestSet.h"
 
+#include <charconv>
+#include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -37,11 +41,13 @@ which end it within a second whatever it is doing.
   --model HEX         model name reported and expected (default 2320)
   --sub-name HEX      sub name reported and expected (default 0001)
   --no-pacing         no 9600-baud timing: echo and answers at once
-  --turnaround MS     pause between a request and its answer (default 2)
+  --turnaround MS     pause between a request and its answer, 0 to 60000
+                      (default 2)
   --temperature C     radio temperature (default 25)
   --signal DBUV       test signal level in dBuV (default 10)
   --supply V          supply voltage (default 7.4)
-  --seed N            seed of the noise fault's garbage (default 1)
+  --seed N            seed of the noise fault's garbage, 0 to 4294967295
+                      (default 1)
   --instruments PORT  also serve a simulated radio test set (signal generator,
                       counter, power and modulation meters, PTT switch) as
                       raw SCPI on 127.0.0.1:PORT, coupled to the radio; 0 for
@@ -64,19 +70,33 @@ struct Args {
   int instrumentsPort = -1;  // none
 };
 
+// Longer than any wait of the program: an answer this late is no answer.
+constexpr int64_t kMaxTurnaroundMs = 60000;
+
 [[noreturn]] void usageError(const std::string& message) {
   std::fprintf(stderr, "kqr4t-sim: %s\n(see --help)\n", message.c_str());
   std::exit(2);
 }
 
+// A finite number. "nan" and "inf" read as numbers too, but no setting of the
+// radio can be one.
 double number(const std::string& option, const std::string& text) {
-  try {
-    size_t used = 0;
-    const double value = std::stod(text, &used);
-    if (used == text.size()) return value;
-  } catch (const std::exception&) {
-  }
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (result.ec == std::errc() && result.ptr == end && std::isfinite(value)) return value;
   usageError(option + " needs a number, not '" + text + "'");
+}
+
+// A whole number from min to max. A value outside the option's type is
+// refused here rather than cast into it, where it would mean something else.
+int64_t wholeNumber(const std::string& option, const std::string& text, int64_t min, int64_t max) {
+  int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (result.ec == std::errc() && result.ptr == end && value >= min && value <= max) return value;
+  usageError(option + " needs a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ", not '" +
+             text + "'");
 }
 
 uint16_t hexWord(const std::string& option, const std::string& text) {
@@ -118,7 +138,7 @@ Args parseArgs(int argc, char** argv) {
     } else if (opt == "--no-pacing") {
       args.options.pacing = false;
     } else if (opt == "--turnaround") {
-      args.options.turnaroundMs = static_cast<int>(number(opt, value()));
+      args.options.turnaroundMs = static_cast<int>(wholeNumber(opt, value(), 0, kMaxTurnaroundMs));
     } else if (opt == "--temperature") {
       args.options.temperatureC = number(opt, value());
     } else if (opt == "--signal") {
@@ -126,7 +146,7 @@ Args parseArgs(int argc, char** argv) {
     } else if (opt == "--supply") {
       args.options.supplyVolts = number(opt, value());
     } else if (opt == "--seed") {
-      args.options.noiseSeed = static_cast<uint32_t>(number(opt, value()));
+      args.options.noiseSeed = static_cast<uint32_t>(wholeNumber(opt, value(), 0, UINT32_MAX));
     } else if (opt == "--instruments") {
       const std::string text = value();
       const double port = number(opt, text);

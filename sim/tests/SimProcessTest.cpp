@@ -1,6 +1,7 @@
 // kqr4t-sim as a process: a log reader that stops reading must not hold the
-// radio up, SIGTERM and SIGINT end it within a second, and --instruments puts
-// a radio test set for the same radio on a loopback port.
+// radio up, SIGTERM and SIGINT end it within a second, --instruments puts a
+// radio test set for the same radio on a loopback port, and an option value
+// it cannot take ends it before it starts.
 #include "OpenPort.h"
 #include "Wire.h"
 
@@ -16,6 +17,7 @@
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <vector>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -32,6 +34,29 @@ int msLeft(Clock::time_point deadline) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// Starts the simulator without pacing, with these options, its standard
+// output into the pipe out and its standard error into err; closes the
+// child's ends here. -1 when it could not be started.
+pid_t spawnSimulator(const std::vector<std::string>& options, const int out[2], const int err[2]) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  posix_spawn_file_actions_addclose(&actions, err[0]);
+  std::vector<std::string> args{KQR4T_SIM_PATH, "--no-pacing"};
+  args.insert(args.end(), options.begin(), options.end());
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+  return pid;
+}
+
 // The simulator with its frame log on standard error, into a small pipe that
 // this test never reads.
 class Simulator {
@@ -40,20 +65,7 @@ class Simulator {
     int out[2];
     if (::pipe(out) != 0 || ::pipe(log_) != 0) return;
     ::fcntl(log_[1], F_SETPIPE_SZ, 4096);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, log_[1], 2);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, log_[0]);
-    options.insert(options.begin(), {KQR4T_SIM_PATH, "--no-pacing"});
-    std::vector<char*> argv;
-    for (auto& option : options) argv.push_back(option.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, KQR4T_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(log_[1]);
+    pid_ = spawnSimulator(options, out, log_);
     out_ = out[0];
     device_ = nextLine();
   }
@@ -132,6 +144,89 @@ TEST(SimProcess, AStalledLogReaderNeverHoldsTheRadioUpAndAStopSignalEndsIt) {
     for (int i = 0; i < 300; ++i) ASSERT_TRUE(identify(fd)) << "exchange " << i;
     EXPECT_TRUE(sim.endsWithin(signal, 1000)) << strsignal(signal);
     ::close(fd);
+  }
+}
+
+// How a run of the simulator ended: with a usage error before it served a
+// device, or serving one (then it is stopped with SIGTERM).
+struct SimRun {
+  bool served = false;
+  int exitCode = -1;
+  std::string errors;  // standard error
+};
+
+SimRun runSimulator(const std::vector<std::string>& options) {
+  SimRun run;
+  int out[2];
+  int err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return run;
+  std::vector<std::string> withoutLog{"--log", "-"};
+  withoutLog.insert(withoutLog.end(), options.begin(), options.end());
+  const pid_t pid = spawnSimulator(withoutLog, out, err);
+
+  // Until both pipes are closed (the process ended) or a device line came.
+  std::string printed;
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  int openPipes = pid > 0 ? 2 : 0;
+  while (openPipes > 0 && printed.find('\n') == std::string::npos && msLeft(deadline) > 0) {
+    if (::poll(fds, 2, msLeft(deadline)) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buf[256];
+      const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+      if (n <= 0) {
+        fds[i].fd = -1;
+        --openPipes;
+      } else {
+        (i == 0 ? printed : run.errors).append(buf, static_cast<size_t>(n));
+      }
+    }
+  }
+  run.served = printed.find('\n') != std::string::npos;
+  if (pid > 0) {
+    if (openPipes > 0) ::kill(pid, SIGTERM);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  }
+  ::close(out[0]);
+  ::close(err[0]);
+  return run;
+}
+
+TEST(SimProcess, AnOptionValueOutOfRangeOrNotANumberIsAUsageError) {
+  const struct {
+    std::vector<std::string> options;
+    bool accepted;
+  } cases[] = {
+      {{"--seed", "0", "--turnaround", "0"}, true},
+      {{"--seed", "4294967295", "--turnaround", "60000"}, true},
+      {{"--temperature", "-10.5", "--signal", "1e1", "--supply", "7"}, true},
+      {{"--seed", "-1"}, false},
+      {{"--seed", "4294967296"}, false},
+      {{"--seed", "1.5"}, false},
+      {{"--seed", ""}, false},
+      {{"--turnaround", "1e12"}, false},
+      {{"--turnaround", "nan"}, false},
+      {{"--turnaround", "-1"}, false},
+      {{"--turnaround", "60001"}, false},
+      {{"--turnaround", "2ms"}, false},
+      {{"--temperature", "nan"}, false},
+      {{"--signal", "inf"}, false},
+      {{"--supply", "1e999"}, false},
+  };
+  for (const auto& c : cases) {
+    const std::string option = c.options[c.options.size() - 2];
+    SCOPED_TRACE(option + " '" + c.options.back() + "'");
+    const SimRun run = runSimulator(c.options);
+    if (c.accepted) {
+      EXPECT_TRUE(run.served);
+      EXPECT_EQ(run.exitCode, 0);
+    } else {
+      EXPECT_FALSE(run.served);
+      EXPECT_EQ(run.exitCode, 2);
+      EXPECT_EQ(run.errors.rfind("kqr4t-sim: " + option + " needs ", 0), 0u) << run.errors;
+    }
   }
 }
 

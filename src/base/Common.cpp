@@ -1,6 +1,6 @@
 #include "base/Common.h"
 
-#include <cctype>
+#include "base/TextScan.h"
 
 namespace pw {
 
@@ -24,8 +24,6 @@ int HexDigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
-
-std::string ByteStrToText(const ByteStr& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 int16_t ByteStrHexToInt(const ByteStr& bytes) {
   uint32_t value = 0;
@@ -77,26 +75,11 @@ std::string ByteToHex2(int v) { return ByteStrToHexStr(ByteStr{static_cast<uint8
 std::string ByteToAsciiHexStr(int v) { return ByteStrToHexStr(StrToByteStr(ByteToHex2(v))); }
 
 bool IsNumericText(const std::string& text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n && text[i] == ' ') ++i;
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t mantissaDigits = 0;
-  while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++mantissaDigits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++mantissaDigits;
-  }
-  if (mantissaDigits == 0) return false;
-  if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    size_t expDigits = 0;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  while (i < n && text[i] == ' ') ++i;
-  return i == n;
+  std::string_view t = text;
+  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  // D marks an exponent too, as in the numeric parse this stands in for.
+  return IsDecimalNumber(t, "EeDd");
 }
 
 }  // namespace pw

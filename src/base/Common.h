@@ -23,7 +23,6 @@ std::string ByteToHex2(int v);
 // Helpers the conversions are made of; also used where frames are judged.
 bool IsHexDigit(char c);
 int HexDigitValue(char c);  // -1 for a character that is not a hex digit
-std::string ByteStrToText(const ByteStr& bytes);
 // True when the text reads as a decimal number (with optional point and
 // exponent), the way the radio's binary-coded names always do.
 bool IsNumericText(const std::string& text);

@@ -71,7 +71,6 @@ ByteStr CloneEndPayload() {
 
 std::optional<CloneData> DecodeCloneData(const ByteStr& f) {
   if (f.size() < 13) return std::nullopt;
-  const std::string text = ByteStrToText(f);
   CloneData d;
   d.adr = ByteStrHexToInt(ByteStr(f.begin() + 3, f.begin() + 7));
   const int count = static_cast<uint8_t>(ByteStrHexToInt(ByteStr(f.begin() + 7, f.begin() + 9)));

@@ -73,12 +73,6 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   ExtParameters& parameters() { return params_; }
 
   // Item indexes, set while the console is built.
-  int16_t idxDialMode() const { return idxDialMode_; }
-  int16_t idxChNo() const { return idxChNo_; }
-  int16_t idxRfPower() const { return idxRfPower_; }
-  int16_t idxPowerHi() const { return idxPowerHi_; }
-  int16_t idxPowerLo() const { return idxPowerLo_; }
-  int16_t idxPowerEl() const { return idxPowerEl_; }
   int16_t idxTxf() const { return idxTxf_; }
   int16_t idxSweepItem() const { return idxSweepItem_; }  // also the line whose Enter started a sweep
   int16_t idxBpfT1() const { return idxBpfT1_; }          // T2 to T4 follow it
@@ -99,7 +93,6 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   // Channel selection.
   static constexpr int kDialTableSize = 5;
   static constexpr int kChListSize = 267;
-  const std::array<int16_t, kDialTableSize>& dialTable() const { return dialTable_; }
   int16_t curDialIndex() const { return curDialIndex_; }
   int16_t curChNo() const { return curChNo_; }
   const std::array<int16_t, kChListSize>& chList() const { return chList_; }
@@ -212,7 +205,6 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   int16_t comPortNo_ = 1;
   clsCmcTick tickWait_;
   clsCmcTick powerSelectTimer_;
-  bool consoleWasVisible_ = false;
   bool firstLayoutDone_ = false;
   int16_t lastAtisMode_ = 0;
 

@@ -131,19 +131,34 @@ void QtSerialPort::Close() {
 
 bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
 
+qint64 QtSerialPort::Held() const {
+  qint64 held = static_cast<qint64>(inBuffer_.size());
+  for (const auto& piece : decoded_) held += static_cast<qint64>(piece.bytes.size());
+  return held;
+}
+
+QtSerialPort::Staged QtSerialPort::Measure(qint64 room) const {
+  const qint64 waiting = port_.isOpen() ? port_.bytesAvailable() : 0;
+  if (!marking_) return {waiting, std::min(waiting, room)};
+  // With marks on, what waits holds the driver's marking bytes (a doubled FF,
+  // a three-byte mark): the buffer holds what the program is handed.
+  // peek() only copies; QIODevice does not offer it on a const device.
+  const QByteArray raw = const_cast<QSerialPort&>(port_).peek(waiting);
+  const auto m = marks_.MeasureRaw(ByteStr(raw.begin(), raw.end()), static_cast<size_t>(std::max<qint64>(0, room)));
+  return {static_cast<qint64>(m.bytes), static_cast<qint64>(m.rawThatFits)};
+}
+
 int QtSerialPort::InBufferCount() const {
-  const qint64 room = kInBufferSize - static_cast<qint64>(inBuffer_.size());
-  const qint64 staged = port_.isOpen() ? std::min(port_.bytesAvailable(), room) : 0;
-  return static_cast<int>(static_cast<qint64>(inBuffer_.size()) + staged);
+  const qint64 held = Held();
+  const qint64 room = std::max<qint64>(0, kInBufferSize - held);
+  return static_cast<int>(held + std::min(Measure(room).bytes, room));
 }
 
 bool QtSerialPort::Fill() {
   if (!port_.isOpen()) return false;
-  qint64 held = static_cast<qint64>(inBuffer_.size());
-  for (const auto& piece : decoded_) held += static_cast<qint64>(piece.bytes.size());
-  const qint64 room = std::max<qint64>(0, kInBufferSize - held);
-  const qint64 waiting = port_.bytesAvailable();
-  const QByteArray bytes = port_.read(std::min(room, waiting));
+  const qint64 room = std::max<qint64>(0, kInBufferSize - Held());
+  const Staged staged = Measure(room);
+  const QByteArray bytes = port_.read(staged.rawThatFits);
   if (marking_) {
     for (auto& piece : marks_.Decode(ByteStr(bytes.begin(), bytes.end()), DriverErrorCounts())) {
       decoded_.push_back(std::move(piece));
@@ -152,7 +167,7 @@ bool QtSerialPort::Fill() {
   } else {
     inBuffer_.insert(inBuffer_.end(), bytes.begin(), bytes.end());
   }
-  return waiting > room;
+  return staged.bytes > room;
 }
 
 void QtSerialPort::Deliver() {

@@ -69,6 +69,16 @@ class QtSerialPort : public QObject, public ISerialPort {
   void OnReadyRead();
   void OnError(QSerialPort::SerialPortError error);
   void HandleLostDevice(quint64 session);
+  // Bytes in the receive buffer, those behind a line error not yet raised
+  // included.
+  qint64 Held() const;
+  // What waits with the system, in bytes the program will be handed, and how
+  // many of the raw bytes fit into room.
+  struct Staged {
+    qint64 bytes = 0;
+    qint64 rawThatFits = 0;
+  };
+  Staged Measure(qint64 room) const;
   // Moves waiting bytes into the receive buffer, up to the next line error
   // when marks are on; true when they did not fit.
   bool Fill();

@@ -4,6 +4,7 @@
 
 #include "base/DurableFile.h"
 #include "base/ProgramTitle.h"
+#include "base/TextScan.h"
 #include "base/Utf8Path.h"
 #include "clone/clsCmcRadio.h"
 #include "model/clsIndEep_RigR4T.h"
@@ -27,18 +28,11 @@ bool Exists(const fs::path& p) {
   return fs::exists(p, ec);
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
-
 // The report's name as chosen, with ".txt" added unless it has it; the
 // image goes beside it under the same name with ".bin".
 fs::path ReportPath(const std::string& chosen) {
   fs::path txt = PathFromUtf8(chosen);
-  if (Lower(PathToUtf8(txt.extension())) != ".txt") txt += ".txt";
+  if (LowerAscii(PathToUtf8(txt.extension())) != ".txt") txt += ".txt";
   return txt;
 }
 

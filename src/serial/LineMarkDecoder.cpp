@@ -44,6 +44,37 @@ int LineMarkDecoder::NameMark(uint8_t damaged, LineErrorCounts& fresh) const {
   return damaged == 0 ? comEv::kBreak : comEv::kFrame;
 }
 
+LineMarkDecoder::Yield LineMarkDecoder::Step(Held& held, uint8_t b) {
+  switch (held) {
+    case Held::None:
+      if (b != kMark) return Yield::Byte;
+      held = Held::Ff;
+      return Yield::Nothing;
+    case Held::Ff:
+      if (b == 0) {
+        held = Held::FfZero;
+        return Yield::Nothing;
+      }
+      held = Held::None;
+      return b == kMark ? Yield::Byte : Yield::FfAndByte;  // FF FF: a real FF, doubled by the driver
+    case Held::FfZero:
+      held = Held::None;
+      return Yield::Mark;
+  }
+  return Yield::Nothing;
+}
+
+LineMarkDecoder::Measure LineMarkDecoder::MeasureRaw(const ByteStr& raw, size_t room) const {
+  Measure m;
+  Held held = held_;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    const Yield yield = Step(held, raw[i]);
+    m.bytes += yield == Yield::Byte ? 1 : yield == Yield::FfAndByte ? 2 : 0;
+    if (m.bytes <= room) m.rawThatFits = i + 1;
+  }
+  return m;
+}
+
 std::vector<LineMarkDecoder::Piece> LineMarkDecoder::Decode(const ByteStr& raw,
                                                             const std::optional<LineErrorCounts>& counts) {
   LineErrorCounts fresh = unclaimed_;
@@ -61,31 +92,20 @@ std::vector<LineMarkDecoder::Piece> LineMarkDecoder::Decode(const ByteStr& raw,
   if (fresh.overrun > 0) AddEvent(out, comEv::kOverrun);
 
   for (uint8_t b : raw) {
-    switch (held_) {
-      case Held::None:
-        if (b == kMark) {
-          held_ = Held::Ff;
-        } else {
-          AddByte(out, b);
-        }
+    switch (Step(held_, b)) {
+      case Yield::Nothing:
         break;
-      case Held::Ff:
-        if (b == kMark) {
-          AddByte(out, kMark);  // a real FF, doubled by the driver
-          held_ = Held::None;
-        } else if (b == 0) {
-          held_ = Held::FfZero;
-        } else {
-          // Not a mark the driver makes: pass both bytes on untouched.
-          AddByte(out, kMark);
-          AddByte(out, b);
-          held_ = Held::None;
-        }
+      case Yield::Byte:
+        AddByte(out, b);
         break;
-      case Held::FfZero:
+      case Yield::FfAndByte:
+        // Not a mark the driver makes: both bytes go on untouched.
+        AddByte(out, kMark);
+        AddByte(out, b);
+        break;
+      case Yield::Mark:
         // The damaged byte itself is garbage and is dropped with the frame.
         AddEvent(out, NameMark(b, fresh));
-        held_ = Held::None;
         break;
     }
   }

@@ -49,8 +49,21 @@ class LineMarkDecoder {
   // held back and completed by the next call.
   std::vector<Piece> Decode(const ByteStr& raw, const std::optional<LineErrorCounts>& counts);
 
+  // What Decode would hand on for raw, measured without decoding: the
+  // received bytes (a doubled FF is one, a mark none), and how much of raw
+  // can be taken without handing on more than room of them.
+  struct Measure {
+    size_t bytes = 0;
+    size_t rawThatFits = 0;
+  };
+  Measure MeasureRaw(const ByteStr& raw, size_t room) const;
+
  private:
   enum class Held { None, Ff, FfZero };
+  // What one raw byte completes.
+  enum class Yield { Nothing, Byte, FfAndByte, Mark };
+
+  static Yield Step(Held& held, uint8_t b);
 
   int NameMark(uint8_t damaged, LineErrorCounts& fresh) const;
   static void AddByte(std::vector<Piece>& out, uint8_t b);

@@ -4,14 +4,6 @@
 
 namespace pw::profile {
 
-namespace {
-
-// Names compare without regard to case, and only ASCII letters fold, so the
-// result never depends on the user's locale.
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -46,28 +46,6 @@ bool ParseRoundedInteger(const std::string& text, int64_t minValue, int64_t maxV
   return true;
 }
 
-// "[sign] digits [. digits] [e|E [sign] digits]", at least one mantissa digit.
-bool IsFloatingText(const std::string& text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  for (; i < n && IsDigit(text[i]); ++i) ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    for (; i < n && IsDigit(text[i]); ++i) ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t expDigits = 0;
-    for (; i < n && IsDigit(text[i]); ++i) ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  return i == n;
-}
-
 }  // namespace profile
 
 }  // namespace pw

@@ -11,6 +11,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/TextScan.h"
+
 namespace pw::profile {
 
 // Parses "[sign] digits [. digits]" and rounds halves to even. The rounding
@@ -18,13 +20,10 @@ namespace pw::profile {
 // floating-point type.
 bool ParseRoundedInteger(const std::string& text, int64_t minValue, int64_t maxValue, int64_t& out);
 
-// "[sign] digits [. digits] [e|E [sign] digits]", at least one mantissa digit.
-bool IsFloatingText(const std::string& text);
-
 // The value of text in the C locale; false for anything but a finite number.
 template <typename T>
 bool ParseFloating(const std::string& text, T& out) {
-  if (!IsFloatingText(text)) return false;
+  if (!IsDecimalNumber(text, "eE")) return false;
   // The conversion of <charconv> ignores the locale (a user's decimal comma
   // must not change what the file means) but takes no leading '+'.
   const char* first = text.data();

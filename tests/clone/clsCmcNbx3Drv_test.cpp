@@ -33,6 +33,15 @@ ByteStr Concat(ByteStr a, const ByteStr& b) {
   return a;
 }
 
+// The radio's identity as frames carry it: model 2320, sub name 0001. The
+// identification request asks with sub name 0000.
+const ByteStr kModel{0x23, 0x20};
+const ByteStr kIdentity = Concat(kModel, {0x00, 0x01});
+const ByteStr kIdentifyRequest = Concat(Concat({0xE0}, kModel), {0x00, 0x00});
+
+// command, identity, then the rest of the payload.
+ByteStr WithIdentity(uint8_t command, const ByteStr& rest = {}) { return Concat(Concat({command}, kIdentity), rest); }
+
 class DriverTest : public ::testing::Test {
  protected:
   DriverTest() : drv(clock) {
@@ -44,10 +53,10 @@ class DriverTest : public ::testing::Test {
     drv.set_workMode(clsCmcNbx3Drv::kModeE8);
     drv.set_waitAnswer(true);
     drv.set_retryCount(2);
-    ASSERT_EQ(drv.Send({0xE8, 0x23, 0x20, 0x00, 0x01, sub, '3', '0'}), 0);
+    ASSERT_EQ(drv.Send(WithIdentity(0xE8, {sub, '3', '0'})), 0);
   }
   ByteStr E8Answer(uint8_t sub, char hi, char lo) const {
-    return FromRadio({0xE8, 0x23, 0x20, 0x00, 0x01, sub, static_cast<uint8_t>(hi), static_cast<uint8_t>(lo)});
+    return FromRadio(WithIdentity(0xE8, {sub, static_cast<uint8_t>(hi), static_cast<uint8_t>(lo)}));
   }
 
   VirtualClock clock{500};
@@ -64,17 +73,17 @@ TEST_F(DriverTest, EchoSplitOverReadsThenAnswerInTheSameChunk) {
   drv.read(Concat(ByteStr(echo.begin() + 4, echo.end()), E8Answer(0x94, '7', 'B')));
   EXPECT_FALSE(drv.Running());
   EXPECT_EQ(drv.nowError(), 0);
-  EXPECT_EQ(drv.varLastE8Answer(), (ByteStr{0x23, 0x20, 0x00, 0x01, 0x94, '7', 'B'}));
+  EXPECT_EQ(drv.varLastE8Answer(), Concat(kIdentity, {0x94, '7', 'B'}));
 }
 
 TEST_F(DriverTest, AnswerSplitIntoAnyChunksGivesTheSameResult) {
   drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
-  ASSERT_EQ(drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01}), 0);
+  ASSERT_EQ(drv.Send(WithIdentity(0xE2)), 0);
   const ByteStr stream = Concat(Echo(), FromRadio(frame::CloneEndPayload()));
   for (size_t cut = 1; cut < stream.size(); ++cut) {
     drv.Reset();
     drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
-    ASSERT_EQ(drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01}), 0);
+    ASSERT_EQ(drv.Send(WithIdentity(0xE2)), 0);
     drv.read(ByteStr(stream.begin(), stream.begin() + static_cast<long>(cut)));
     drv.read(ByteStr(stream.begin() + static_cast<long>(cut), stream.end()));
     EXPECT_FALSE(drv.Running()) << "cut at " << cut;
@@ -84,7 +93,7 @@ TEST_F(DriverTest, AnswerSplitIntoAnyChunksGivesTheSameResult) {
 
 TEST_F(DriverTest, CloneDataGoesIntoTheImageAndBadBlocksAreRefusedWhole) {
   drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
-  ASSERT_EQ(drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01}), 0);
+  ASSERT_EQ(drv.Send(WithIdentity(0xE2)), 0);
   drv.read(Concat(Echo(), FromRadio(frame::CloneDataPayload(0x0120, ByteStr(16, 0x42)))));
   EXPECT_EQ(image.ReadBlock(0x0120, 16), ByteStr(16, 0x42));
   EXPECT_EQ(drv.lastEeAdr(), 0x012F);
@@ -98,7 +107,7 @@ TEST_F(DriverTest, CloneDataGoesIntoTheImageAndBadBlocksAreRefusedWhole) {
 
 TEST_F(DriverTest, AnAddressFromTheHighHalfIsRefused) {
   drv.set_workMode(clsCmcNbx3Drv::kModeCloneRead);
-  ASSERT_EQ(drv.Send({0xE2, 0x23, 0x20, 0x00, 0x01}), 0);
+  ASSERT_EQ(drv.Send(WithIdentity(0xE2)), 0);
   drv.read(Concat(Echo(), FromRadio(frame::CloneDataPayload(0x8000, ByteStr(16, 0x42)))));
   EXPECT_EQ(drv.lastError(), clsCmcNbx3Drv::kErrBlockDoesNotFit);
   EXPECT_EQ(image.ReadBlock(0, 4096), ByteStr(4096, 0));
@@ -125,7 +134,7 @@ TEST_F(DriverTest, BetweenFramesAnEndByteBeforeAnyPreambleDiscardsTheWholeChunk)
 TEST_F(DriverTest, InvalidAnswersAndIgnoredFrames) {
   StartE8Request(0x94);
   drv.read(Echo());
-  drv.read(FromRadio({0xE1, 0x23, 0x20, 0x00, 0x01}));  // not what mode 5 waits for
+  drv.read(FromRadio(WithIdentity(0xE1)));  // not what mode 5 waits for
   EXPECT_TRUE(drv.Running());
   drv.read(E8Answer(0x95, '1', '2'));  // sub-command not repeated
   EXPECT_FALSE(drv.Running());
@@ -139,7 +148,7 @@ TEST_F(DriverTest, SendRules) {
 
   drv.Reset();
   drv.set_workMode(clsCmcNbx3Drv::kModeE8);
-  EXPECT_EQ(drv.Send({0xE8, 0x23, 0x20, 0x00, 0x01, 0x08, '3', 'F'}), 0);
+  EXPECT_EQ(drv.Send(WithIdentity(0xE8, {0x08, '3', 'F'})), 0);
   EXPECT_FALSE(drv.Running()) << "no answer wanted: sent and forgotten";
   drv.read(Echo());  // the late echo is dropped
   EXPECT_EQ(drv.nowError(), 0);
@@ -153,8 +162,8 @@ TEST_F(DriverTest, SendRules) {
 
 TEST_F(DriverTest, SettingWorkModeClearsAnswerStateButNotErrorsOrIdentity) {
   drv.set_workMode(clsCmcNbx3Drv::kModeIdentify);
-  ASSERT_EQ(drv.Send({0xE0, 0x23, 0x20, 0x00, 0x00}), 0);
-  drv.read(Concat(Echo(), FromRadio({0xE1, 0x23, 0x20, 0x00, 0x01})));
+  ASSERT_EQ(drv.Send(kIdentifyRequest), 0);
+  drv.read(Concat(Echo(), FromRadio(WithIdentity(0xE1))));
   ASSERT_FALSE(drv.ansInfo().empty());
   drv.set_nowError(clsCmcNbx3Drv::kErrInvalidAnswer);  // ends nothing: no exchange is open
   drv.set_workMode(clsCmcNbx3Drv::kModeE8);

@@ -204,6 +204,28 @@ TEST_F(OpenPty, ARealFfByteStaysOneByteWithLineMarksOn) {
   EXPECT_FALSE(events.Saw(comEv::kFrame));
   EXPECT_FALSE(events.Saw(comEv::kBreak));
 }
+
+// The receive buffer holds what the program is handed: an FF byte that the
+// driver doubles takes one place. 1000 of them (2000 bytes from the driver)
+// fit beside 3000 other bytes; one more than the buffer holds is still an
+// overflow.
+TEST_F(OpenPty, TheFillLevelCountsFfBytesOnceWithLineMarksOn) {
+  ASSERT_TRUE(port.marksLineErrors());
+  const std::vector<uint8_t> plain(3000, 0x55);
+  ASSERT_TRUE(pty.Send(plain, Pump));
+  ASSERT_TRUE(PumpUntil([&] { return port.InBufferCount() == 3000; }));
+  const std::vector<uint8_t> ffs(1000, 0xFF);
+  ASSERT_TRUE(pty.Send(ffs, [] {}));  // all at once, as behind a stalled program
+  ASSERT_TRUE(PumpUntil([&] { return port.InBufferCount() == 4000 || events.Saw(comEv::kRxOver); }));
+  EXPECT_FALSE(events.Saw(comEv::kRxOver));
+  EXPECT_EQ(port.InBufferCount(), 4000);
+  ByteStr expected = plain;
+  expected.insert(expected.end(), ffs.begin(), ffs.end());
+  EXPECT_EQ(port.ReadAll(), expected);
+
+  ASSERT_TRUE(pty.Send(std::vector<uint8_t>(ISerialPort::kInBufferSize + 1, 0xFF), Pump));
+  ASSERT_TRUE(PumpUntil([&] { return events.Saw(comEv::kRxOver); }));
+}
 #endif
 
 TEST_F(OpenPty, LostDeviceClosesThePortAndRaisesALineError) {

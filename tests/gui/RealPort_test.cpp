@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "support/Bench.h"
 #include "support/SimProcess.h"
 #include "support/TempDir.h"
+#include "support/WireLog.h"
 
 namespace pw::test {
 namespace {
@@ -54,7 +54,9 @@ class RealPort : public ::testing::Test {
   int CloneFramesLogged() const {
     std::ifstream log(frames.toStdString());
     int n = 0;
-    for (std::string line; std::getline(log, line);) n += line.rfind("TX FE FE EF EE E4", 0) == 0 ? 1 : 0;
+    for (const auto& e : ReadFrameLog(log)) {
+      n += e.direction == sim::FrameLogEntry::Direction::Tx && e.bytes.size() > 4 && e.bytes[4] == 0xE4 ? 1 : 0;
+    }
     return n;
   }
 
@@ -112,25 +114,18 @@ TEST_F(RealPort, BpfAllSweepSetsEveryValueBeforeItsReading) {
   ASSERT_TRUE(WaitFor([&] { return ConsoleShows(QStringLiteral("   BPF ALL: [Enter] to Sweep")); }, 120000));
   EXPECT_EQ(window.messageBox(), nullptr);
 
-  // "RX FE FE EE EF E8 23 20 00 01 SS HH LL FD": a frame the radio received.
   std::vector<std::pair<int, int>> measured;
   std::optional<std::pair<int, int>> lastSet;
   bool sweeping = false;
   std::ifstream log(frames.toStdString());
-  for (std::string line; std::getline(log, line);) {
-    std::istringstream in(line);
-    std::string dir;
-    in >> dir;
-    std::vector<int> bytes;
-    for (std::string hex; in >> hex;) bytes.push_back(std::stoi(hex, nullptr, 16));
-    if (dir != "RX" || bytes.size() != 13 || bytes[4] != 0xE8) continue;
-    const int sub = bytes[9];
-    const int value = static_cast<int8_t>(std::stoi(std::string{char(bytes[10]), char(bytes[11])}, nullptr, 16));
-    if (sub >= 0x10 && sub <= 0x13) {
-      lastSet = {sub, value};
-      sweeping = sweeping || (sub == 0x10 && value == -128);
+  for (const E8Frame& f : E8Frames(ReadFrameLog(log))) {
+    if (!f.toRadio) continue;
+    const int value = static_cast<int8_t>(f.value);
+    if (f.sub >= 0x10 && f.sub <= 0x13) {
+      lastSet = {f.sub, value};
+      sweeping = sweeping || (f.sub == 0x10 && value == -128);
     }
-    if (sub == 0x98 && sweeping && lastSet) measured.push_back(*lastSet);
+    if (f.sub == 0x98 && sweeping && lastSet) measured.push_back(*lastSet);
   }
   std::vector<std::pair<int, int>> expected;
   for (int k = 0; k < 4; ++k) {

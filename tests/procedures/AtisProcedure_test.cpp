@@ -16,58 +16,56 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   ProcedureBench p;
   ASSERT_TRUE(p.Connect());
   const int16_t atis = p.Model().idxAtis();
-  size_t mark = p.Mark();
 
-  // Mode 1: the 1300 Hz level from 0xFE5 (100) is shown and sent live.
-  p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(proc::Atis1300Set));
-  p.b.Run(500);
-  EXPECT_EQ(p.Line(atis), "      ATIS: 1300Hz: Level = 100 [################----]");
-  EXPECT_EQ(p.b.radio.atisMode(), 1);
-  EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 01", "< 03 05", "> 09 64"));
+  // Each Enter asks for the next mode, has it confirmed and shows its line;
+  // a tone's level (1300 Hz from 0xFE5, 2100 Hz from 0xFE6) is sent live and
+  // its changes go out with its own command and into the image.
+  const struct {
+    proc::Step step;
+    int mode;
+    const char* line;
+    std::vector<std::string> entered;  // E8 traffic from Enter to the line
+    std::vector<std::string> changed;  // E8 traffic of two steps Right
+  } modes[] = {
+      {proc::Atis1300Set,
+       1,
+       "      ATIS: 1300Hz: Level = 100 [################----]",
+       {"> 03 01", "< 03 05", "> 09 64"},
+       {"> 09 65", "> 09 66"}},
+      {proc::Atis2100Set,
+       2,
+       "      ATIS: 2100Hz: Level =  96 [###############-----]",
+       {"> 03 02", "< 03 05", "> 0A 60"},
+       {"> 0A 61", "> 0A 62"}},
+      // Alternating tones and the code have no level of their own here.
+      {proc::AtisAlternatingSet, 3, "      ATIS: 1300/2100Hz", {"> 03 03", "< 03 05"}, {}},
+      {proc::AtisCodeSet, 4, "      ATIS: Code", {"> 03 04", "< 03 05"}, {}},
+  };
+  for (const auto& m : modes) {
+    SCOPED_TRACE(m.line);
+    size_t mark = p.Mark();
+    p.Enter(atis);
+    ASSERT_TRUE(p.RunToStep(m.step));
+    p.b.Run(500);
+    EXPECT_EQ(p.Line(atis), m.line);
+    EXPECT_EQ(p.b.radio.atisMode(), m.mode);
+    EXPECT_THAT(E8Traffic(p.b.radio, mark), ::testing::ElementsAreArray(m.entered));
 
-  // A change is sent with command 9 and lands in the image at 0xFE5.
-  mark = p.Mark();
-  p.Right(atis);
-  p.b.Run(200);
-  p.Right(atis);
-  p.b.Run(200);
-  EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 09 65", "> 09 66"));
+    mark = p.Mark();
+    for (int i = 0; i < 2; ++i) {
+      p.Right(atis);
+      p.b.Run(200);
+    }
+    EXPECT_THAT(E8Traffic(p.b.radio, mark), ::testing::ElementsAreArray(m.changed));
+    EXPECT_EQ(p.Model().procStep(), m.step) << "the mode stays until Enter";
+  }
   EXPECT_EQ(p.b.Image().ReadByte(0xFE5), 102);
   EXPECT_EQ(p.b.radio.peek(0xFE5), 102);
-  EXPECT_EQ(p.Model().procStep(), proc::Atis1300Set) << "the level stays until Enter";
-
-  // Mode 2: the 2100 Hz level from 0xFE6 (96).
-  mark = p.Mark();
-  p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(proc::Atis2100Set));
-  p.b.Run(500);
-  EXPECT_EQ(p.Line(atis), "      ATIS: 2100Hz: Level =  96 [###############-----]");
-  EXPECT_EQ(p.b.radio.atisMode(), 2);
-  EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 02", "< 03 05", "> 0A 60"));
-
-  // Mode 3: alternating tones; the line has no level of its own here.
-  mark = p.Mark();
-  p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(proc::AtisAlternatingSet));
-  p.b.Run(500);
-  EXPECT_EQ(p.Line(atis), "      ATIS: 1300/2100Hz");
-  EXPECT_EQ(p.b.radio.atisMode(), 3);
-  p.Right(atis);
-  p.b.Run(500);
-  EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 03", "< 03 05")) << "no level is sent in mode 3";
-
-  // Mode 4: the code.
-  mark = p.Mark();
-  p.Enter(atis);
-  ASSERT_TRUE(p.RunToStep(proc::AtisCodeSet));
-  p.b.Run(500);
-  EXPECT_EQ(p.Line(atis), "      ATIS: Code");
-  EXPECT_EQ(p.b.radio.atisMode(), 4);
-  EXPECT_THAT(E8Traffic(p.b.radio, mark), ElementsAre("> 03 04", "< 03 05"));
+  EXPECT_EQ(p.b.Image().ReadByte(0xFE6), 98);
+  EXPECT_EQ(p.b.radio.peek(0xFE6), 98);
 
   // Off, confirmed, beep.
-  mark = p.Mark();
+  size_t mark = p.Mark();
   p.Enter(atis);
   ASSERT_TRUE(p.RunToStep(proc::AtisOff));
   EXPECT_EQ(p.Line(atis), "      ATIS: OFF...");
@@ -85,7 +83,7 @@ TEST(AtisProcedure, StepsThroughTheFourModesAndSwitchesOff) {
   p.b.Run(500);
   EXPECT_TRUE(E8Traffic(p.b.radio, mark).empty());
   EXPECT_EQ(p.b.Image().ReadByte(0xFE5), 102);
-  EXPECT_EQ(p.b.Image().ReadByte(0xFE6), 96);
+  EXPECT_EQ(p.b.Image().ReadByte(0xFE6), 98);
 }
 
 TEST(AtisProcedure, JapanRadioSetsOnlyTheCombinedLevel) {

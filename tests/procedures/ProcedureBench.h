@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <sstream>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "shell/frmMain.h"
 #include "support/Bench.h"
+#include "support/WireLog.h"
 
 namespace pw::test {
 
@@ -27,48 +27,6 @@ inline std::string ConstIniWith(const std::map<int, std::string>& replaced) {
     text += (it == replaced.end() ? line : it->second) + "\r\n";
   }
   return text;
-}
-
-// One E8 frame on the cable. `toRadio` frames are the program's commands and
-// requests, the others the radio's answers.
-struct E8Frame {
-  int64_t timeMs = 0;
-  bool toRadio = true;
-  int sub = -1;
-  int value = -1;  // the two ASCII hex digits, -1 when they are not hex
-
-  // "> 12 80" for a command or request, "< 98 AC" for an answer.
-  std::string Text() const {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%c %02X %02X", toRadio ? '>' : '<', sub & 0xFF, value & 0xFF);
-    return buf;
-  }
-};
-
-inline int HexNibble(uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Every E8 frame in the radio's log from entry `from` on:
-// FE FE dst src E8 id id id id sub digit digit FD.
-inline std::vector<E8Frame> E8Frames(const sim::Radio& radio, size_t from = 0) {
-  std::vector<E8Frame> out;
-  const auto& log = radio.frameLog();
-  for (size_t i = from; i < log.size(); ++i) {
-    const auto& bytes = log[i].bytes;
-    if (bytes.size() != 13 || bytes[4] != 0xE8) continue;
-    E8Frame f;
-    f.timeMs = log[i].timeMs;
-    f.toRadio = log[i].direction == sim::FrameLogEntry::Direction::Rx;
-    f.sub = bytes[9];
-    const int hi = HexNibble(bytes[10]);
-    const int lo = HexNibble(bytes[11]);
-    f.value = hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
-    out.push_back(f);
-  }
-  return out;
 }
 
 inline std::vector<std::string> E8Traffic(const sim::Radio& radio, size_t from = 0) {

@@ -91,6 +91,58 @@ TEST(LineMarkSplit, AMarkCutBetweenTwoReadsIsStillOneMark) {
   }
 }
 
+// An overrun is told once, by the read whose counters grew. A decoder that
+// took it again on a later read would fail every exchange after it.
+TEST(LineMarkSplit, AfterAnOverrunTheNextReadIsPlainDataAgain) {
+  const struct {
+    const char* name;
+    ByteStr first;
+    ByteStr secondBytes;  // what the second read, FF FF 02, hands on
+  } cases[] = {
+      {"whole read", {0x01}, {0xFF, 0x02}},
+      {"read ending inside a mark", {0x01, 0xFF}, {0xFF, 0xFF, 0x02}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LineMarkDecoder d;
+    d.Reset(Baseline());
+    EXPECT_EQ(d.Decode(c.first, Grown(0, 0, 0, 1)), (std::vector<Piece>{{{}, comEv::kOverrun}, {{0x01}, 0}}));
+    EXPECT_EQ(d.Decode({0xFF, 0xFF, 0x02}, Grown(0, 0, 0, 1)), (std::vector<Piece>{{c.secondBytes, 0}}));
+  }
+}
+
+// The receive buffer's fill level counts what the program is handed, not
+// the driver's marking bytes.
+TEST(LineMarkMeasure, CountsTheBytesHandedOnAndWhatFitsIntoTheRoom) {
+  const struct {
+    ByteStr held;  // decoded before, leaving a mark cut off or not
+    ByteStr raw;
+    size_t room;
+    size_t bytes;
+    size_t rawThatFits;
+  } cases[] = {
+      {{}, {0x01, 0xFF, 0xFF, 0x02}, 10, 3, 4},
+      {{}, {0x01, 0xFF, 0xFF, 0x02}, 2, 3, 3},
+      {{}, {0xFF, 0x00, 0x41, 0x02}, 1, 1, 4},
+      {{}, {0xFF, 0x41}, 1, 2, 1},
+      {{}, {0xFF, 0xFF}, 0, 1, 1},
+      {{0x10, 0xFF}, {0xFF, 0x03}, 1, 2, 1},
+      {{0x10, 0xFF}, {0x00, 0x00}, 0, 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ByteStrToHexStr(c.held) + " " + ByteStrToHexStr(c.raw) + " room " + std::to_string(c.room));
+    LineMarkDecoder d;
+    d.Reset(std::nullopt);
+    d.Decode(c.held, std::nullopt);
+    const auto m = d.MeasureRaw(c.raw, c.room);
+    EXPECT_EQ(m.bytes, c.bytes);
+    EXPECT_EQ(m.rawThatFits, c.rawThatFits);
+    size_t handed = 0;
+    for (const Piece& p : d.Decode(c.raw, std::nullopt)) handed += p.bytes.size();
+    EXPECT_EQ(handed, c.bytes) << "measuring changed nothing, and counts as decoding does";
+  }
+}
+
 TEST(LineMarkSplit, AnOpenForgetsAHalfSeenMark) {
   LineMarkDecoder d;
   d.Reset(std::nullopt);

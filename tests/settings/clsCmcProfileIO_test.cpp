@@ -565,6 +565,15 @@ TEST_F(ProfileFileTest, OnePairOfMatchingQuotesIsRemoved) {
     EXPECT_EQ(text, c.text) << c.line;
   }
 
+  // Two quotes alone are an empty value, read as a key without one: the
+  // variable stays as it was, a port has no device.
+  for (const std::string line : {"COM1=\"\"", "COM1=''", "COM1 = \"\" "}) {
+    WriteFile("[OPTION]\r\n" + line + "\r\n");
+    std::string text = "before";
+    EXPECT_FALSE(io_.loadData("COM1", text, std::string("default"))) << line;
+    EXPECT_EQ(text, "before") << line;
+  }
+
   WriteFile("[OPTION]\r\nComPort=\"3\"\r\n");
   int16_t port = 0;
   ASSERT_TRUE(io_.loadData("ComPort", port, int16_t{1}));
