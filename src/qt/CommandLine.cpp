@@ -1,6 +1,7 @@
 #include "qt/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <set>
 
@@ -123,7 +124,12 @@ CommandLine::Outcome CommandLine::Parse(const QStringList& args) {
                      "each page and of the sweep curves and the service record (with its PDF) in DIR, print the "
                      "console and monitor lines, exit 0 (1 on failure or time-out)."),
       QStringLiteral("DIR"));
-  parser.addOptions({versionOpt, portOpt, simulateOpt, settingsDirOpt, tourOpt});
+  const QCommandLineOption benchOpt(
+      QStringLiteral("bench"),
+      QStringLiteral("Read the bench instruments from FILE instead of Bench.ini beside the settings file; "
+                     "Option > Bench instruments... saves into it."),
+      QStringLiteral("FILE"));
+  parser.addOptions({versionOpt, portOpt, simulateOpt, settingsDirOpt, tourOpt, benchOpt});
 
   const QStringList ours = WithoutWindowSystemOptions(args);
   if (!parser.parse(ours)) return Fail(parser.errorText());
@@ -160,6 +166,13 @@ CommandLine::Outcome CommandLine::Parse(const QStringList& args) {
   if (parser.isSet(tourOpt)) {
     tourDir = parser.value(tourOpt);
     if (tourDir.isEmpty()) return Fail(QStringLiteral("--tour: the folder's name is empty"));
+  }
+  if (parser.isSet(benchOpt)) {
+    benchFile = parser.value(benchOpt);
+    // The file itself may be new (the dialog creates it), its folder not.
+    if (benchFile.isEmpty() || QFileInfo(benchFile).isDir() || !QFileInfo(benchFile).dir().exists()) {
+      return Fail(QStringLiteral("--bench: '%1' is no file in an existing folder").arg(benchFile));
+    }
   }
   return Outcome::Run;
 }

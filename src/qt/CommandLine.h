@@ -30,6 +30,7 @@ class CommandLine {
   bool simulate = false;
   QString settingsDir;  // empty: chosen at start
   QString tourDir;      // empty: no tour
+  QString benchFile;    // empty: "Bench.ini" beside the settings file
 
   // The first line of --version; the second names the build.
   static QString VersionText();

@@ -158,6 +158,9 @@ void MainWindow::BuildMenus() {
     });
     mnuOptionSelAutoRelease_[static_cast<size_t>(i)] = a;
   }
+  mnuOptionBench_ = option->addAction(QStringLiteral("&Bench instruments..."));
+  mnuOptionBench_->setObjectName(QStringLiteral("mnuOptionBench"));
+  connect(mnuOptionBench_, &QAction::triggered, this, &MainWindow::benchInstrumentsRequested);
   option->addSeparator();
   mnuOptionKeepRecords_ = option->addAction(QStringLiteral("&Keep service records"));
   mnuOptionKeepRecords_->setObjectName(QStringLiteral("mnuOptionKeepRecords"));

@@ -119,6 +119,7 @@ class MainWindow : public QMainWindow, public IWindow {
   QAction* printRecordAction() const { return mnuFilePrintRecord_; }
   QAction* saveRecordPdfAction() const { return mnuFileSaveRecordPdf_; }
   QAction* sweepCurvesAction() const { return mnuOptionSweepCurves_; }
+  QAction* benchAction() const { return mnuOptionBench_; }
   QMenu* portMenu() const { return mnuOptionComPort_; }
   // The message box on screen, if any.
   QMessageBox* messageBox() const { return box_; }
@@ -129,6 +130,8 @@ class MainWindow : public QMainWindow, public IWindow {
   // File > "Print service record..." and "Save service record as PDF...".
   void printRecordRequested();
   void saveRecordPdfRequested();
+  // Option > "Bench instruments...".
+  void benchInstrumentsRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -179,6 +182,7 @@ class MainWindow : public QMainWindow, public IWindow {
   bool keepChecked_ = false;
   QMenu* mnuOptionComPort_ = nullptr;
   QAction* mnuOptAssignDevices_ = nullptr;
+  QAction* mnuOptionBench_ = nullptr;
   std::function<PortDevice(int)> portDevices_;
   std::array<QAction*, kPorts> mnuOptSelCom_{};
   std::array<QAction*, kReleaseChoices> mnuOptionSelAutoRelease_{};

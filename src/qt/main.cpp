@@ -5,6 +5,8 @@
 #include <QLockFile>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -14,6 +16,7 @@
 #endif
 
 #include "qt/AssignDevicesDialog.h"
+#include "qt/BenchDialog.h"
 #include "qt/CommandLine.h"
 #include "qt/ExitSignals.h"
 #include "qt/Guard.h"
@@ -21,15 +24,18 @@
 #include "qt/PortDiagnosis.h"
 #include "qt/PortMap.h"
 #include "qt/QtClock.h"
+#include "qt/QtInstrumentLinks.h"
 #include "qt/QtSerialPort.h"
 #include "qt/RecordDialogs.h"
 #include "qt/RecordPrintMenu.h"
 #include "qt/SerialDevices.h"
 #include "qt/SettingsLocation.h"
+#include "qt/SimulatedBench.h"
 #include "qt/StartupBox.h"
 #include "qt/SweepCurvesOption.h"
 #include "qt/Tour.h"
 #include "shell/ConstIniSearch.h"
+#include "instruments/BenchFile.h"
 #include "shell/start.h"
 #include "sim/InProcessPort.h"
 #ifndef Q_OS_WIN
@@ -110,6 +116,7 @@ int main(int argc, char** argv) {
   std::set<int> inProcessPorts;
 #ifndef Q_OS_WIN
   std::vector<std::unique_ptr<sim::PtyLink>> radios;
+  std::map<int, sim::PtyLink*> radioOnPort;
 #endif
   if (simulate) {
     for (int n = 1; n <= kSimulatedPorts; ++n) {
@@ -126,6 +133,7 @@ int main(int argc, char** argv) {
         continue;
       }
       portMap.Set(n, QString::fromLocal8Bit(link->slavePath().c_str()), QStringLiteral("--simulate"));
+      radioOnPort[n] = link.get();
       radios.push_back(std::move(link));
 #endif
     }
@@ -156,7 +164,8 @@ int main(int argc, char** argv) {
   if (!inProcessPorts.empty()) simulatedPort = std::make_unique<sim::InProcessPort>(clock, realPort, inProcessPorts);
   pw::ISerialPort& port = simulatedPort ? static_cast<pw::ISerialPort&>(*simulatedPort) : realPort;
   pw::MainWindow window;
-  pw::PwApp app(port, clock, window, settingsFolder, constIni.Chosen());
+  pw::QtInstrumentLinks instrumentLinks;
+  pw::PwApp app(port, clock, window, instrumentLinks, settingsFolder, constIni.Chosen());
   app.gCom.profMain.SeedFile = settingsSeed;
   pw::RecordDialogs recordDialogs(&window);
   app.records.SetDialogs(&recordDialogs);
@@ -181,6 +190,39 @@ int main(int argc, char** argv) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->open();  // not exec(): no second event loop around the heartbeat
+  });
+
+  // --simulate's radio test set, coupled to the simulated radio on the port
+  // the program uses, with a bench file of its own unless --bench names one.
+  std::unique_ptr<pw::SimulatedBench> testSet;
+  if (simulate) {
+    testSet = std::make_unique<pw::SimulatedBench>([&](const std::function<void(sim::Radio&)>& fn) {
+      const int n = app.main.ComPortNo();
+#ifndef Q_OS_WIN
+      if (const auto it = radioOnPort.find(n); it != radioOnPort.end()) {
+        it->second->withRadio(fn);
+        return true;
+      }
+#endif
+      sim::Radio* radio = simulatedPort ? simulatedPort->radio(n) : nullptr;
+      if (radio) fn(*radio);
+      return radio != nullptr;
+    });
+    std::string why;
+    if (!testSet->Start(why)) {
+      std::fprintf(stderr, "pwr4tadj: no simulated test set (%s)\n", why.c_str());
+      testSet.reset();
+    } else if (options.benchFile.isEmpty()) {
+      app.benchFile = testSet->benchFile();
+    }
+  }
+  if (!options.benchFile.isEmpty()) app.benchFile = QDir::toNativeSeparators(options.benchFile).toStdString();
+  QObject::connect(&window, &pw::MainWindow::benchInstrumentsRequested, &window, [&] {
+    const std::string file = app.benchFile.empty() ? pw::DefaultBenchFilePath(settingsFolder) : app.benchFile;
+    auto* dialog = new pw::BenchDialog(app.bench, file, &window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->open();  // not exec(): the heartbeat runs on while it is open
   });
 
   window.SetStartupPhase(true);

@@ -14,54 +14,13 @@
 #include "qt/PortMap.h"
 #include "qt/QtSerialPort.h"
 #include "sim/PtyLink.h"
+#include "support/Pty.h"
 #include "support/TempDir.h"
 
 namespace pw::test {
 namespace {
 
 constexpr const char* kLine = "9600,N,8,1";
-
-// A bare pseudo-terminal: the test plays the far end of the cable on the
-// master side, the port under test opens the slave.
-class Pty {
- public:
-  Pty() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) slave_ = ::ptsname(master_);
-  }
-  ~Pty() { CloseMaster(); }
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
-
-  bool ok() const { return master_ >= 0 && !slave_.empty(); }
-  const std::string& slave() const { return slave_; }
-  void CloseMaster() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-  }
-  // Writes everything, letting the program's event loop drain the line.
-  bool Send(const std::vector<uint8_t>& bytes, const std::function<void()>& pump) {
-    size_t done = 0;
-    QDeadlineTimer deadline(5000);
-    while (done < bytes.size() && !deadline.hasExpired()) {
-      const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-      if (n > 0) done += static_cast<size_t>(n);
-      pump();
-    }
-    return done == bytes.size();
-  }
-  std::vector<uint8_t> Receive() {
-    std::vector<uint8_t> out;
-    uint8_t buf[256];
-    ssize_t n;
-    while ((n = ::read(master_, buf, sizeof buf)) > 0) out.insert(out.end(), buf, buf + n);
-    return out;
-  }
-
- private:
-  int master_ = -1;
-  std::string slave_;
-};
 
 class RecordingEvents : public ISerialEvents {
  public:

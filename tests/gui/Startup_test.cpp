@@ -45,6 +45,15 @@ TEST(CommandLine, GoodOptionsRunAndWindowSystemOptionsAreLeftToQt) {
   EXPECT_TRUE(cl.settingsDir.isEmpty());
 }
 
+TEST(CommandLine, BenchNamesAFileThatMayBeNew) {
+  TempDir dir;
+  const QString file = QString::fromStdString((dir.path() / "Bench-2.ini").string());
+  CommandLine cl;
+  ASSERT_EQ(cl.Parse({QStringLiteral("pwr4tadj"), QStringLiteral("--bench"), file}), CommandLine::Outcome::Run)
+      << cl.text().toStdString();
+  EXPECT_EQ(cl.benchFile, file);
+}
+
 TEST(CommandLine, HelpVersionAndMistakes) {
   struct Case {
     QStringList args;
@@ -62,6 +71,11 @@ TEST(CommandLine, HelpVersionAndMistakes) {
       {Args({"extra"}), O::UsageError, "unexpected argument 'extra'"},
       {Args({"--settings-dir", "/nonexistent/pw"}), O::UsageError, "--settings-dir: '/nonexistent/pw' is not a folder"},
       {Args({"--tour", ""}), O::UsageError, "--tour: the folder's name is empty"},
+      {Args({"--help"}), O::Help, "--bench <FILE>"},
+      {Args({"--bench", "/nonexistent/pw/Bench.ini"}), O::UsageError,
+       "--bench: '/nonexistent/pw/Bench.ini' is no file in an existing folder"},
+      {Args({"--bench", "/tmp"}), O::UsageError, "--bench: '/tmp' is no file in an existing folder"},
+      {Args({"--bench", ""}), O::UsageError, "--bench: '' is no file in an existing folder"},
   };
   for (const Case& c : cases) {
     CommandLine cl;
