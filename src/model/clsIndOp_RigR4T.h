@@ -93,6 +93,8 @@ class clsIndOp_RigR4T : public IConsoleEvents, public ISequencerOwner {
   // Channel selection.
   static constexpr int kDialTableSize = 5;
   static constexpr int kChListSize = 267;
+  // The channel group of each dial position (the alignment picks its channel by it).
+  const std::array<int16_t, kDialTableSize>& dialTable() const { return dialTable_; }
   int16_t curDialIndex() const { return curDialIndex_; }
   int16_t curChNo() const { return curChNo_; }
   const std::array<int16_t, kChListSize>& chList() const { return chList_; }

@@ -172,17 +172,16 @@ bool Tour::SaveRecord() {
     return false;
   }
   const QString path = QDir(folder_).filePath(QString::fromStdString(record->BaseName()) + QStringLiteral(".txt"));
-  if (!app_.records.SaveTo(QDir::toNativeSeparators(path).toStdString())) {
+  // Its printout beside it, as File > Save service record as PDF... makes it,
+  // replaced together with the report and the image.
+  const QByteArray pdf = RecordPrintout::Pdf(*record, RecordPrintout::ThisRun());
+  const ServiceRecords::Companion printout{".pdf", std::string(pdf.constData(), static_cast<size_t>(pdf.size()))};
+  if (pdf.isEmpty() || !app_.records.SaveTo(QDir::toNativeSeparators(path).toStdString(), {printout})) {
     Finish(1, QStringLiteral("cannot write the service record %1").arg(path));
     return false;
   }
   std::printf("service record: %s\n", path.toLocal8Bit().constData());
-  // Its printout beside it, as File > Save service record as PDF... makes it.
   const QString pdfPath = QDir(folder_).filePath(QString::fromStdString(record->BaseName()) + QStringLiteral(".pdf"));
-  if (!RecordPrintout::SavePdf(*record, QDir::toNativeSeparators(pdfPath))) {
-    Finish(1, QStringLiteral("cannot write the service record %1").arg(pdfPath));
-    return false;
-  }
   std::printf("service record: %s\n", pdfPath.toLocal8Bit().constData());
   return true;
 }

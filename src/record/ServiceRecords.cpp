@@ -167,21 +167,28 @@ void ServiceRecords::Fail(const fs::path& path) {
   window_.MsgBox(CannotWrite(path), kProgramTitle);
 }
 
-bool ServiceRecords::WritePair(const ServiceRecord& record, const fs::path& txt, const fs::path& bin) {
+bool ServiceRecords::WritePair(const ServiceRecord& record, const fs::path& txt, const fs::path& bin,
+                               const std::vector<Companion>& companions) {
   // Replaced as one: a new image beside an old report would be half a record.
   const std::string image = ImageBytes(record);
   const std::string report = Report(record);
-  const DurableFile::NewContent pair[] = {{bin, image}, {txt, report}};
+  std::vector<DurableFile::NewContent> group{{bin, image}};
+  for (const Companion& c : companions) {
+    fs::path companion = txt;
+    companion.replace_extension(PathFromUtf8(c.suffix));
+    group.push_back({companion, c.content});
+  }
+  group.push_back({txt, report});
   std::size_t failed = 0;
-  if (DurableFile::ReplaceAll(pair, &failed)) return true;
-  Fail(pair[failed].target);
+  if (DurableFile::ReplaceAll(group, &failed)) return true;
+  Fail(group[failed].target);
   return false;
 }
 
-bool ServiceRecords::SaveTo(const std::string& txtPath) {
+bool ServiceRecords::SaveTo(const std::string& txtPath, const std::vector<Companion>& companions) {
   if (!record_) return false;
   const fs::path txt = ReportPath(txtPath);
-  return WritePair(*record_, txt, ImagePath(txt));
+  return WritePair(*record_, txt, ImagePath(txt), companions);
 }
 
 void ServiceRecords::mnuFileSaveRecord_Click() {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/IServiceLog.h"
 #include "platform/ICalendar.h"
@@ -84,7 +85,14 @@ class ServiceRecords : public IServiceLog {
   // Writes the record's report to txtPath and its image to the same name
   // with ".bin", replacing files that are there. False, after the message,
   // when a write failed; no half-written pair is left behind.
-  bool SaveTo(const std::string& txtPath);
+  // A file that belongs to the record as much as its pair (its printout):
+  // it replaces the report's ".txt" in the name and is replaced together
+  // with the pair, all files or none.
+  struct Companion {
+    std::string suffix;  // ".pdf"
+    std::string content;
+  };
+  bool SaveTo(const std::string& txtPath, const std::vector<Companion>& companions = {});
 
   void saveData(clsCmcProfileIO& objProf) const;
   void loadData(clsCmcProfileIO& objProf);
@@ -99,7 +107,8 @@ class ServiceRecords : public IServiceLog {
   void StartKeeping();
   void CatchUp(bool exiting);
   void WriteKept(bool exiting);
-  bool WritePair(const ServiceRecord& record, const std::filesystem::path& txt, const std::filesystem::path& bin);
+  bool WritePair(const ServiceRecord& record, const std::filesystem::path& txt, const std::filesystem::path& bin,
+                 const std::vector<Companion>& companions = {});
   void SaveChosen(std::shared_ptr<ServiceRecord> record, const std::string& path);
   void Fail(const std::filesystem::path& path);
   static std::string CannotWrite(const std::filesystem::path& path);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/Bench.h"
+#include "support/ConsoleLines.h"
 
 namespace pw {
 namespace {
@@ -195,9 +196,9 @@ TEST(AlignChannelOnTheConsole, WithoutANamedChannelTheConsolesChannelIsTaken) {
   ASSERT_EQ(m.dialTable()[static_cast<size_t>(m.curDialIndex())], kInt);
   // Channel 16 on the console, as the arrow keys would select it.
   const auto& list = m.chList();
-  const auto at = std::find(list.begin(), list.begin() + b.Console().Max(m.idxChNo()) + 1, 32);
-  ASSERT_NE(at, list.begin() + b.Console().Max(m.idxChNo()) + 1);
-  b.Console().set_Value(m.idxChNo(), static_cast<int16_t>(at - list.begin()));
+  const auto at = std::find(list.begin(), list.begin() + b.Console().Max(test::kChNo) + 1, 32);
+  ASSERT_NE(at, list.begin() + b.Console().Max(test::kChNo) + 1);
+  b.Console().set_Value(test::kChNo, static_cast<int16_t>(at - list.begin()));
   ASSERT_TRUE(b.RunUntil([&] { return b.AllSent(); }, 2000));
   ASSERT_EQ(m.curChNo(), 32);
 

@@ -380,6 +380,30 @@ TEST_F(RecordFiles, AnOldPairThatCannotBeReplacedWholeStaysAsItWas) {
   }
 }
 
+// The printout saved with a record belongs to it as much as the pair: all
+// three are replaced together, or the old three stay as they were.
+TEST_F(RecordFiles, APrintoutSavedWithTheRecordIsReplacedTogetherWithThePair) {
+  ASSERT_TRUE(StartAndConnect());
+  const fs::path txt = folder / "r.txt";
+  const std::vector<ServiceRecords::Companion> printout{{".pdf", "new printout"}};
+  ASSERT_TRUE(Records().SaveTo(PathToUtf8(txt), printout));
+  EXPECT_THAT(Files(folder), ElementsAre("r.bin", "r.pdf", "r.txt"));
+  EXPECT_EQ(FileBytes(folder / "r.pdf"), "new printout");
+
+  for (const fs::path& old : {folder / "r.txt", folder / "r.bin", folder / "r.pdf"}) {
+    std::ofstream(old, std::ios::binary) << "old " << old.extension().string();
+  }
+  // The report moves in last; its failure must take the printout back too.
+  int moves = 0;
+  DurableFile::SetStepObserver([&](DurableFile::Step s) { return s != DurableFile::Step::Move || ++moves != 3; });
+  EXPECT_FALSE(Records().SaveTo(PathToUtf8(txt), printout));
+  DurableFile::SetStepObserver({});
+  EXPECT_EQ(FileBytes(folder / "r.txt"), "old .txt");
+  EXPECT_EQ(FileBytes(folder / "r.bin"), "old .bin");
+  EXPECT_EQ(FileBytes(folder / "r.pdf"), "old .pdf");
+  EXPECT_THAT(Files(folder), ElementsAre("r.bin", "r.pdf", "r.txt"));
+}
+
 TEST_F(RecordFiles, AKeptFolderThatRefusesSaysSoOnceAndTheRecordStaysWhole) {
   ASSERT_TRUE(p.b.Start());
   const std::string before = Image();
