@@ -1,14 +1,18 @@
 // How fast the receive path is, and how close a clone read and a whole
-// connect come to the time the wire itself needs at 9600 baud.
+// connect come to the time the wire itself needs at 9600 baud, with and
+// without bench instruments on the same heartbeat.
 #include <benchmark/benchmark.h>
 
 #include <ctime>
+#include <fstream>
 
 #include "base/DurableFile.h"
 #include "clone/clsCmcNbx3Drv.h"
 #include "clone/Nbx3Frame.h"
 #include "record/ServiceRecord.h"
+#include "instruments/BenchFile.h"
 #include "shell/frmMain.h"
+#include "sim/InProcessInstruments.h"
 #include "support/Bench.h"
 #include "support/TempDir.h"
 
@@ -81,16 +85,64 @@ void BM_CloneReadVirtualTime(benchmark::State& state) {
 }
 BENCHMARK(BM_CloneReadVirtualTime)->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// The simulated radio test set in every role, on the radio's own clock, and
+// every role's Test started at once, so that instrument traffic runs on the
+// heartbeat beside the radio's (arg 1); arg 0 is the bench without any.
+class Instruments {
+ public:
+  Instruments(test::Bench& b, bool attached) : b_(b), links_(b.clock, b.radio) {
+    if (!attached) return;
+    std::ofstream(b.dir.path() / "Bench.ini", std::ios::binary)
+        << "[GENERATOR]\r\nAddress=tcp:testset\r\n[COUNTER]\r\nAddress=tcp:testset\r\n"
+        << "[POWER METER]\r\nAddress=tcp:testset\r\n[MODULATION METER]\r\nAddress=tcp:testset\r\n"
+        << "[PTT]\r\nAddress=tcp:testset\r\nOn=:PTT ON\r\nOff=:PTT OFF\r\nTransmitPathSafe=1\r\n";
+    // The old program lets go of the port before the new one takes it.
+    b.app.reset();
+    b.app = std::make_unique<PwApp>(b.port, b.clock, b.window, links_, PathToUtf8(b.dir.path()),
+                                    PathToUtf8(b.dir.path() / "Const.ini"));
+    attached_ = true;
+  }
+  // The program goes before the links it was given.
+  ~Instruments() {
+    if (attached_) b_.app.reset();
+  }
+  Instruments(const Instruments&) = delete;
+  Instruments& operator=(const Instruments&) = delete;
+  void TestEveryRole(test::Bench& b) {
+    if (!attached_) return;
+    for (Role role : kRoles) b.app->bench.StartIdentify(role);
+  }
+  // Every role answered its Test, so the instruments really were there.
+  bool AllAnswered(test::Bench& b) const {
+    if (!attached_) return true;
+    for (Role role : kRoles) {
+      if (!b.app->bench.IdentifyDone(role) || b.app->bench.IdentityOf(role).empty()) return false;
+    }
+    return true;
+  }
+
+ private:
+  test::Bench& b_;
+  sim::InProcessInstruments links_;
+  bool attached_ = false;
+};
+
 // Connect to the end of the first full cycle against the wire time plus the
 // waits the items ask for after their commands.
 void BM_ConnectFirstCycle(benchmark::State& state) {
-  double ratio = 0, virtualMs = 0, boundMs = 0;
+  double ratio = 0, virtualMs = 0, boundMs = 0, answered = 0;
   for (auto _ : state) {
     test::Bench b;
+    Instruments instruments(b, state.range(0) != 0);
     b.Start();
     const int64_t start = b.port.Now();
-    b.ConnectAndSettle();
+    // Connect makes the bench safe first; the instruments' Tests then run
+    // beside the clone read.
+    b.Connect();
+    instruments.TestEveryRole(b);
+    b.Settle(30000);
     virtualMs = static_cast<double>(b.port.Now() - start);
+    answered = instruments.AllAnswered(b) ? 1 : 0;
     double waits = 0;
     for (const auto& e : b.radio.frameLog()) {
       const bool fromProgram = e.direction == sim::FrameLogEntry::Direction::Rx;
@@ -106,19 +158,22 @@ void BM_ConnectFirstCycle(benchmark::State& state) {
   state.counters["virtual_ms"] = virtualMs;
   state.counters["bound_ms"] = boundMs;
   state.counters["ratio"] = ratio;
+  state.counters["instruments_answered"] = answered;
 }
-BENCHMARK(BM_ConnectFirstCycle)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConnectFirstCycle)->ArgName("instruments")->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // A BPF ALL sweep (four filters, step 4) on a port that drains at the line's
 // rate, from Enter to the beep, against the time every byte of it needs on
 // the wire both ways; the sweep asks for no waits of its own.
 void BM_BpfAllSweep(benchmark::State& state) {
-  double ratio = 0, virtualMs = 0, wireMs = 0, measurements = 0;
+  double ratio = 0, virtualMs = 0, wireMs = 0, measurements = 0, answered = 0;
   for (auto _ : state) {
     test::Bench b;
+    Instruments instruments(b, state.range(0) != 0);
     b.port.SetWrites(test::SimPort::Writes::Line);
     b.Start();
     b.ConnectAndSettle();
+    instruments.TestEveryRole(b);
     const size_t mark = b.radio.frameLog().size();
     const int beeps = b.window.beeps;
     const int64_t start = b.port.Now();
@@ -126,6 +181,7 @@ void BM_BpfAllSweep(benchmark::State& state) {
     b.Key(keys::kReturn);
     b.RunUntil([&] { return b.window.beeps > beeps; }, 600000);
     virtualMs = static_cast<double>(b.port.Now() - start);
+    answered = instruments.AllAnswered(b) ? 1 : 0;
     int64_t bytes = 0;
     measurements = 0;
     const auto& log = b.radio.frameLog();
@@ -142,8 +198,9 @@ void BM_BpfAllSweep(benchmark::State& state) {
   state.counters["wire_ms"] = wireMs;
   state.counters["ratio"] = ratio;
   state.counters["measurements"] = measurements;
+  state.counters["instruments_answered"] = answered;
 }
-BENCHMARK(BM_BpfAllSweep)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BpfAllSweep)->ArgName("instruments")->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // CPU time of one heartbeat tick while the console is live and idle.
 void BM_IdleTick(benchmark::State& state) {
